@@ -1,0 +1,170 @@
+/*
+ * tbcom: bench-control library of an electricity-meter test bench.
+ *
+ * Every function uses the standard Win32 calling convention on 32-bit
+ * Windows (TBCOM_CALL) and plain C linkage everywhere. Conventions:
+ *
+ *  - Byte arguments (ports, positions, flags) travel in 32-bit slots.
+ *  - Boolean results: 1 = the device answered as expected, 0 = failure
+ *    (bench port not available, no reply, bad or refused reply).
+ *  - Functions whose names end in "_gFun" take the port as a text ("COM3")
+ *    and return -1 for success and 2 for failure. A port text without a
+ *    number after its third character fails with 2 and sends nothing.
+ *  - Text in: zero-terminated 8-bit string; NULL reads as the empty text.
+ *  - Text out (char **): the library copies the result and a terminating
+ *    zero into the buffer that *ref points to; it cannot know its size, so
+ *    each function below states the longest text it writes (excluding the
+ *    zero). A NULL ref, or a NULL *ref, is not written.
+ *  - Texts are GBK byte strings where they are not ASCII; numbers in texts
+ *    always use "." as the decimal separator.
+ *  - The bench port number passed to any device function only takes effect
+ *    while the bench port is closed; call Dll_Port_Close to move to another
+ *    port. On Linux, COM<n> is $TBCOM_COMDIR/COM<n> if TBCOM_COMDIR is set,
+ *    else /dev/ttyS<n-1>.
+ *  - A device function started from a window-message handler while another
+ *    one is running is not supported: waits dispatch the thread's messages.
+ */
+#ifndef TBCOM_H
+#define TBCOM_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(TBCOM_BUILDING)
+#    define TBCOM_API __declspec(dllexport)
+#  else
+#    define TBCOM_API __declspec(dllimport)
+#  endif
+#  if defined(_WIN64)
+#    define TBCOM_CALL
+#  else
+#    define TBCOM_CALL __stdcall
+#  endif
+#else
+#  if defined(TBCOM_BUILDING)
+#    define TBCOM_API __attribute__((visibility("default")))
+#  else
+#    define TBCOM_API
+#  endif
+#  define TBCOM_CALL
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef uint8_t tbcom_bool;   /* 1 = success, 0 = failure */
+typedef uint32_t tbcom_handle; /* port handle, 0 = closed */
+
+/* ---- Frame and state ------------------------------------------------------
+ * None of these touches a device or validates its argument. */
+
+/* Closes the bench port if open (the VN-74 port stays open). */
+TBCOM_API void TBCOM_CALL Dll_Port_Close(void);
+/* The bench port's handle, 0 when closed. */
+TBCOM_API tbcom_handle TBCOM_CALL getComHandle(void);
+/* Makes `handle` the bench port, unchecked; the library closes it on
+ * Dll_Port_Close and at unloading. */
+TBCOM_API void TBCOM_CALL SetComHandle(tbcom_handle handle);
+/* Current-transformer ratio of the standard meter's current range (1.0). */
+TBCOM_API double TBCOM_CALL getCTRate(void);
+/* Standard-meter constant used for error tests, pulses per kWh (10000). */
+TBCOM_API double TBCOM_CALL GetStdConst(void);
+TBCOM_API void TBCOM_CALL SetStdConst(double value);
+/* Device address of the pulse board (1). */
+TBCOM_API void TBCOM_CALL SetDMAddr(int32_t address);
+/* Reference clock of the error calculators, in kHz (stored in Hz; 50). */
+TBCOM_API void TBCOM_CALL SetStdFreq(double kilohertz);
+TBCOM_API void TBCOM_CALL Set_ReviseMode(int32_t mode);
+TBCOM_API void TBCOM_CALL Set_ReviseTime(double seconds);
+TBCOM_API void TBCOM_CALL Set_NoRevise(uint8_t flag);
+TBCOM_API void TBCOM_CALL Set_BackRate(uint8_t flag);
+/* which != 0: keep the voltage range; which == 0: keep the current range. */
+TBCOM_API void TBCOM_CALL Set_SameRange(uint8_t value, uint8_t which);
+TBCOM_API void TBCOM_CALL Set_WaveType(int32_t waveType);
+/* Output frequency in Hz. */
+TBCOM_API void TBCOM_CALL Set_Frequancy(double hertz);
+TBCOM_API void TBCOM_CALL Set_OutPutMode(uint8_t mode);
+TBCOM_API void TBCOM_CALL Set_DoubleVRang(uint8_t flag);
+TBCOM_API void TBCOM_CALL Set_DoubleARang(uint8_t flag);
+TBCOM_API void TBCOM_CALL Set_DoubleARangBL(int32_t value);
+
+/* ---- Error tests -----------------------------------------------------------
+ * Position p is bus address 0x41 + p; where position 0 is accepted it
+ * broadcasts to all positions (never answered, reported as success). */
+
+/* Starts an error measurement over `circles` meter pulses; the standard
+ * pulses sent are round(circles / meterConstant * StdConst). */
+TBCOM_API tbcom_bool TBCOM_CALL Error_Start(uint8_t position, double meterConstant, uint8_t circles, uint8_t port);
+TBCOM_API tbcom_bool TBCOM_CALL Error_StartL(int32_t position, double meterConstant, int32_t circles, uint8_t port);
+/* As Error_Start with a correction in percent, |correction| < 10. */
+TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double meterConstant, double correction,
+                                                     int32_t circles, uint8_t port);
+/* Reads the latest error: "<status>,<error %>" such as "1,-0.125"; when the
+ * calculator's field is not a number, that field (result 0); empty on no
+ * reply. Longest text: 16 characters. One attempt (about 2 s when silent). */
+TBCOM_API tbcom_bool TBCOM_CALL Error_Read(char **result, uint8_t position, uint8_t port);
+/* Clears and resets all calculators (broadcasts). */
+TBCOM_API tbcom_bool TBCOM_CALL Error_Clear(uint8_t port);
+/* Clears and resets one calculator; position 0 addresses 0x41. */
+TBCOM_API tbcom_bool TBCOM_CALL ErrorClear(uint8_t position, uint8_t port);
+/* Stops and resets all calculators (broadcast). */
+TBCOM_API tbcom_bool TBCOM_CALL Error_Reset(uint8_t port);
+/* Raw frame 0x01, address, command + data; data "#hhhh.." sends the hex byte
+ * sum of the pairs. Reply: the raw reply bytes or "RECV_BAD"; longest text:
+ * 32 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t command, const char *data,
+                                           char **reply);
+TBCOM_API tbcom_bool TBCOM_CALL ErrorComm1(uint8_t port, uint8_t address, uint8_t command, const char *data);
+/* Starts with the standard pulses given directly. *code receives a pointer to
+ * "6" (success) or "21" (failure), valid until the library is unloaded. */
+TBCOM_API int32_t TBCOM_CALL ErrorCircles_gFun(const char *port, int32_t position, int32_t circles,
+                                               int32_t stdPulses, int32_t unused1, const char **code,
+                                               int32_t unused2);
+/* Mode 2 checks the pulse result of a position: pair[0] = "6" or "15",
+ * pair[1] = "". Other modes return 2 and write nothing. */
+TBCOM_API int32_t TBCOM_CALL ErrorPules_gFun(const char *port, int32_t mode, int32_t position, int32_t unused1,
+                                             int32_t unused2, const char **pair);
+/* Order codes 2..17 (see the README). pair[0] (and for order 2 pair[1])
+ * receive pointers to library-owned texts valid until the next call of this
+ * function. */
+TBCOM_API int32_t TBCOM_CALL ErrorOrder_gFun(const char *port, int32_t order, int32_t position, int32_t unused,
+                                             const char **pair);
+
+/* ---- Clock tests ---- */
+
+/* ---- Position switching and test commands ---- */
+
+/* ---- Function boards ---- */
+
+/* ---- Source output ---- */
+
+/* ---- Standard meter ---- */
+
+/* ---- Amplifier and CT settings ---------------------------------------------- */
+
+/* Amplifier ratios: d1 voltage ratio, d2 current ratio, d3..d5 per-phase
+ * current factors (ignored when flag = 0), d6 and d7 meter-constant factors.
+ * Zero values take working defaults. Returns 1. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_2011(uint8_t flag, double d1, double d2, double d3, double d4, double d5,
+                                              double d6, double d7);
+TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_2016(uint8_t flag, double d1, double d2, double d3, double d4, double d5,
+                                              double d6, double d7);
+TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_New(uint8_t flag);
+/* Output limits (volts, amperes) and range limits (0 means 400 V / 250 A). */
+TBCOM_API tbcom_bool TBCOM_CALL SetMaxUI(double outVoltage, double outCurrent, double rangeVoltage,
+                                          double rangeCurrent);
+/* Writes the CT value (0..9999, else 0 without sending) to the bench
+ * controller; one attempt. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_CT1(int32_t ct, uint8_t port);
+/* Writes the amplifier's voltage limit in volts; one attempt. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_Pow_Amplifier_MaxU(double volts, uint8_t port);
+/* Interval rules "[0;10]=5,(10;100]=50,..."; 0 refuses a malformed text. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_VeraZudu_CT_Para(const char *rule);
+TBCOM_API tbcom_bool TBCOM_CALL Set_VeraZudu_CT_Display_Para(const char *rule);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TBCOM_H */

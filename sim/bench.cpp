@@ -1,0 +1,22 @@
+#include "bench.h"
+
+namespace tbcom::sim {
+
+Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
+    world.meters.resize(static_cast<size_t>(cfg.positions));
+    controller_ = &line.add<ModbusSlave>("ctrl", 0xB1);
+    board_ = &line.add<BenchBoard>();
+    for (int p = 1; p <= cfg.positions; ++p) units_.push_back(&line.add<PositionUnit>(p, world));
+    platform.attach(cfg.benchCom, line);
+}
+
+Bench::~Bench() {
+    if (installed_) platform::install(nullptr);
+}
+
+void Bench::install() {
+    platform::install(&platform);
+    installed_ = true;
+}
+
+}  // namespace tbcom::sim

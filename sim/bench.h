@@ -1,0 +1,57 @@
+// A whole simulated bench: the virtual clock, the bench line with the bench
+// controller, the unit at 0x41 and the position units, the physical world they
+// share, and the platform seam over it. Tests make one per case; benchsim runs
+// the same devices against a pseudo-terminal.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "bench_board.h"
+#include "line.h"
+#include "modbus_slave.h"
+#include "position_unit.h"
+#include "sim_platform.h"
+#include "world.h"
+
+namespace tbcom::sim {
+
+struct BenchConfig {
+    int benchCom = 3;
+    int positions = 3;
+};
+
+class Bench {
+public:
+    explicit Bench(BenchConfig cfg = {});
+    ~Bench();
+    Bench(const Bench&) = delete;
+    Bench& operator=(const Bench&) = delete;
+
+    // Makes this bench the platform of the library (and undoes it on
+    // destruction).
+    void install();
+
+    VirtualClock clock;
+    World world;
+    Line line{clock};
+    SimPlatform platform{clock};
+
+    ModbusSlave& controller() { return *controller_; }
+    BenchBoard& board() { return *board_; }
+    PositionUnit& unit(int position) { return *units_.at(static_cast<size_t>(position - 1)); }
+    int positions() const { return static_cast<int>(units_.size()); }
+    const BenchConfig& config() const { return cfg_; }
+
+    double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
+    void advance(double seconds) { clock.us += static_cast<std::uint64_t>(seconds * 1e6); }
+
+private:
+    BenchConfig cfg_;
+    ModbusSlave* controller_;
+    BenchBoard* board_;
+    std::vector<PositionUnit*> units_;
+    bool installed_ = false;
+};
+
+}  // namespace tbcom::sim

@@ -1,0 +1,41 @@
+// The physical side of the simulated bench, shared by all its devices so that
+// what the source outputs is what the meters see: the source's output, the
+// standard meter's constant and the meters under test at each position.
+#pragma once
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace tbcom::sim {
+
+struct SourceState {
+    double frequency = 50;
+    std::array<double, 3> u{220, 220, 220};       // volts
+    std::array<double, 3> i{5, 5, 5};             // amperes
+    std::array<double, 3> angleU{0, 240, 120};    // degrees, phase A voltage at 0
+    std::array<double, 3> angleI{0, 240, 120};    // degrees
+    bool on = true;
+
+    // Active power through each position's meter, watts.
+    double activePowerW() const {
+        if (!on) return 0;
+        double p = 0;
+        for (int k = 0; k < 3; ++k) p += u[k] * i[k] * std::cos((angleU[k] - angleI[k]) * 3.14159265358979323846 / 180);
+        return p;
+    }
+};
+
+struct MeterUnderTest {
+    double constant = 1200;   // pulses per kWh
+    double errorPct = 0;      // how far its registration is off, percent
+    double clockErrorSPerDay = 0;
+};
+
+struct World {
+    SourceState source;
+    double stdConst = 10000;  // the standard meter's pulses per kWh
+    std::vector<MeterUnderTest> meters;  // index = position - 1
+};
+
+}  // namespace tbcom::sim

@@ -1,0 +1,133 @@
+// Exports of the error-test family.
+#include "api/host_io.h"
+#include "bus/error_tests.h"
+#include "bus/transact.h"
+
+using tbcom::api::Guard;
+using tbcom::api::TextIn;
+using tbcom::api::TextOut;
+namespace bus = tbcom::bus;
+
+namespace {
+
+// Library-owned texts handed to the host by pointer.
+const char kSix[] = "6";
+const char kFifteen[] = "15";
+const char kTwentyOne[] = "21";
+const char kEmpty[] = "";
+
+
+constexpr int32_t kGOk = -1;
+constexpr int32_t kGFail = 2;
+
+}  // namespace
+
+extern "C" {
+
+TBCOM_API tbcom_bool TBCOM_CALL Error_Start(uint8_t position, double meterConstant, uint8_t circles, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        return tbcom::api::OpenBench(port) && bus::StartError(position, meterConstant, circles);
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Error_StartL(int32_t position, double meterConstant, int32_t circles, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        return tbcom::api::OpenBench(port) && bus::StartError(static_cast<uint8_t>(position), meterConstant, circles);
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double meterConstant, double correction,
+                                                     int32_t circles, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        return tbcom::api::OpenBench(port) &&
+               bus::StartError(position, meterConstant, circles, bus::CorrectionField(correction));
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Error_Read(char** result, uint8_t position, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        if (!tbcom::api::OpenBench(port)) return false;
+        bus::ErrorReading r = bus::ReadError(position);
+        TextOut(result, r.text);
+        return r.ok;
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Error_Clear(uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] { return tbcom::api::OpenBench(port) && bus::ClearAll(); });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL ErrorClear(uint8_t position, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] { return tbcom::api::OpenBench(port) && bus::ClearPosition(position); });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Error_Reset(uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] { return tbcom::api::OpenBench(port) && bus::ResetAll(); });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t command, const char* data,
+                                           char** reply) {
+    return Guard<tbcom_bool>(0, [&] {
+        if (!tbcom::api::OpenBench(port)) return false;
+        const std::string r = bus::PassThrough(address, command, TextIn(data));
+        TextOut(reply, r);
+        return !bus::HasRecvBad(r);
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL ErrorComm1(uint8_t port, uint8_t address, uint8_t command, const char* data) {
+    return Guard<tbcom_bool>(0, [&] {
+        return tbcom::api::OpenBench(port) && !bus::HasRecvBad(bus::PassThrough(address, command, TextIn(data)));
+    });
+}
+
+TBCOM_API int32_t TBCOM_CALL ErrorCircles_gFun(const char* port, int32_t position, int32_t circles,
+                                               int32_t stdPulses, int32_t, const char** code, int32_t) {
+    return Guard<int32_t>(kGFail, [&] {
+        auto n = tbcom::api::PortFromText(port);
+        if (!n || !tbcom::api::OpenBench(*n)) return kGFail;
+        const bool ok = bus::StartErrorRaw(static_cast<uint8_t>(position), circles, stdPulses);
+        if (code) *code = ok ? kSix : kTwentyOne;
+        return ok ? kGOk : kGFail;
+    });
+}
+
+TBCOM_API int32_t TBCOM_CALL ErrorPules_gFun(const char* port, int32_t mode, int32_t position, int32_t, int32_t,
+                                             const char** pair) {
+    return Guard<int32_t>(kGFail, [&] {
+        if (mode != 2) return kGFail;
+        auto n = tbcom::api::PortFromText(port);
+        if (!n || !tbcom::api::OpenBench(*n)) return kGFail;
+        const bool ok = bus::PulseCheck(static_cast<uint8_t>(position));
+        if (pair) {
+            pair[0] = ok ? kSix : kFifteen;
+            pair[1] = kEmpty;
+        }
+        return ok ? kGOk : kGFail;
+    });
+}
+
+TBCOM_API int32_t TBCOM_CALL ErrorOrder_gFun(const char* port, int32_t order, int32_t position, int32_t,
+                                             const char** pair) {
+    return Guard<int32_t>(kGFail, [&] {
+        auto n = tbcom::api::PortFromText(port);
+        if (!n || !tbcom::api::OpenBench(*n)) return kGFail;
+        if (order > 17) return kGFail;
+        // Texts of the last call, valid until the next one.
+        static std::string first, second;
+        bus::OrderResult r = bus::RunOrder(order, static_cast<uint8_t>(position));
+        if (pair) {
+            if (r.writesFirst) {
+                first = r.first;
+                pair[0] = first.c_str();
+            }
+            if (r.writesSecond) {
+                second = r.second;
+                pair[1] = second.c_str();
+            }
+        }
+        return r.ok ? kGOk : kGFail;
+    });
+}
+
+}  // extern "C"

@@ -1,0 +1,87 @@
+// The operating-system seam. Everything the library needs from the OS goes
+// through one Platform object: serial ports, clocks, the wait primitive, INI
+// files, the host program's directory and the error box. Each OS provides its
+// own implementation in its own folder (posix/, win32/); tests install the
+// simulated bench from sim/ instead.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tbcom::platform {
+
+// A port handle as it crosses the exports: a 32-bit value, 0 = not open.
+using PortHandle = std::uint32_t;
+
+enum class Parity : std::uint8_t { None = 0, Odd = 1, Even = 2, Mark = 3, Space = 4 };
+enum class StopBits : std::uint8_t { One = 0, OneAndHalf = 1, Two = 2 };
+
+struct SerialSettings {
+    std::uint32_t baud = 9600;
+    std::uint8_t dataBits = 8;
+    Parity parity = Parity::None;
+    StopBits stopBits = StopBits::One;
+
+    bool operator==(const SerialSettings&) const = default;
+};
+
+struct LocalTime {
+    int year, month, day, hour, minute, second;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Serial ports. open() opens COM<number> exclusively with 1024-byte driver
+    // queues and returns 0 on failure. getSettings/setSettings return false
+    // when the device refuses. queued() is the number of received bytes the
+    // driver holds (line errors are cleared as a side effect), -1 on error.
+    // read() never blocks: it returns at most `max` bytes already queued.
+    virtual PortHandle serialOpen(int comNumber) = 0;
+    virtual bool serialGetSettings(PortHandle h, SerialSettings& out) = 0;
+    virtual bool serialSetSettings(PortHandle h, const SerialSettings& s) = 0;
+    virtual void serialPurge(PortHandle h) = 0;
+    virtual int serialQueued(PortHandle h) = 0;
+    virtual int serialRead(PortHandle h, std::uint8_t* buf, int max) = 0;
+    virtual int serialWrite(PortHandle h, const std::uint8_t* buf, int len) = 0;
+    virtual void serialClose(PortHandle h) = 0;
+
+    // Millisecond clocks, free-running 32-bit counters that wrap about every
+    // 49.7 days: tickMs() is the coarse system tick, timeMs() the multimedia
+    // timer. Both count from system start.
+    virtual std::uint32_t tickMs() = 0;
+    virtual std::uint32_t timeMs() = 0;
+
+    // Dispatches the calling thread's pending window messages (no-op where
+    // there are none).
+    virtual void pumpMessages() = 0;
+    // The one wait every loop calls: pumps messages, then yields the processor
+    // for at most 1 ms, returning early when `port` (if not 0) has data.
+    virtual void waitBriefly(PortHandle port) = 0;
+
+    // INI files: the OS's private-profile calls or an equivalent.
+    virtual std::string iniRead(const std::string& path, const std::string& section,
+                                const std::string& key, const std::string& fallback) = 0;
+    virtual bool iniWrite(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value) = 0;
+
+    // Directory of the host's executable, with a trailing separator.
+    virtual std::string programDir() = 0;
+    // Path separator-aware join is left to callers: programDir() + name.
+
+    virtual LocalTime localTime() = 0;
+
+    // The library's only message to a person: a modal error box. Texts are
+    // GBK byte strings.
+    virtual void errorBox(const std::string& text, const std::string& title) = 0;
+};
+
+// The platform in force. Defaults to the OS implementation of this build.
+Platform& current();
+// Replaces the platform (tests); nullptr restores the OS implementation.
+void install(Platform* p);
+// The OS implementation compiled into this build.
+Platform& native();
+
+}  // namespace tbcom::platform

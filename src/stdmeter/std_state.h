@@ -1,0 +1,26 @@
+// Module-wide state of the standard meter subsystem. The meter's kind lives in
+// the bench state (it is reset each time the bench port opens).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "source/output_record.h"
+
+namespace tbcom::stdmeter {
+
+struct StdMeterState {
+    double maxCurrent = 200;   // amperes, learned from the bench controller
+    std::uint8_t hVariant = 0;
+    std::int32_t lx7000Variant = 0;
+    std::uint8_t lx7000D2 = 0;
+    std::uint8_t dd7400A0 = 0;
+    std::string lastReading;   // last reading text that was not "RECV_BAD"
+    source::OutputRecord reading;  // StdReading
+    double lastSentFrequency = 50;
+};
+
+StdMeterState& stdState();
+void resetStdState();
+
+}  // namespace tbcom::stdmeter
