@@ -55,6 +55,13 @@ std::vector<std::string> ruleItems(const std::string& rule) {
     return items;
 }
 
+// The interval part of an item: the text before its first "=". An item
+// without "=" has none and is skipped.
+std::string intervalOf(const std::string& item) {
+    const auto eq = item.find('=');
+    return eq == std::string::npos ? std::string() : item.substr(0, eq);
+}
+
 }  // namespace
 
 AmplifierState& amplifier() { return g_amp; }
@@ -95,7 +102,7 @@ void setMaxUI(double outU, double outI, double rangeU, double rangeI) {
 bool ruleTextValid(const std::string& rule) {
     if (rule.empty()) return false;
     for (const std::string& item : ruleItems(rule)) {
-        const std::string interval = core::SepField(item, "=", 1);
+        const std::string interval = intervalOf(item);
         if (interval.empty()) continue;
         const char first = interval.front(), last = interval.back();
         if ((first != '(' && first != '[') || (last != ')' && last != ']')) return false;
@@ -106,10 +113,9 @@ bool ruleTextValid(const std::string& rule) {
 double RuleValue(std::string& rule, const std::string& defaultRule, double x) {
     if (rule.empty()) rule = defaultRule;
     for (const std::string& item : ruleItems(rule)) {
-        const auto eq = item.find('=');
-        const std::string interval = item.substr(0, eq);
+        const std::string interval = intervalOf(item);
         if (interval.empty() || !inInterval(interval, x)) continue;
-        const std::string value = eq == std::string::npos ? std::string() : item.substr(eq + 1);
+        const std::string value = item.substr(interval.size() + 1);
         return core::TryTextToFloat(value).value_or(1.0);
     }
     return 100;

@@ -1,0 +1,350 @@
+// Bus transactions on the simulated bench: preamble, reply lengths, retries
+// and their timing on the virtual clock, faulty units, the busy flags, the
+// link hand-over, the clock unit's variant and the output-state notice.
+#include <gtest/gtest.h>
+
+#include "bus/bus_state.h"
+#include "bus/frame.h"
+#include "bus/transact.h"
+#include "core/state.h"
+#include "script_device.h"
+#include "sim_fixture.h"
+#include "tbcom.h"
+#include "transport/serial_port.h"
+
+namespace tbcom::test {
+namespace {
+
+using sim::FaultKind;
+using sim::WireEntry;
+
+class BusTransactTest : public SimBenchTest {
+protected:
+    void SetUp() override {
+        SimBenchTest::SetUp();
+        ASSERT_EQ(Error_Reset(kPort), 1);  // opens the bench port
+        h = core::state().benchPort;
+        bench.line.clearLog();
+    }
+    std::string frame(std::uint8_t start, std::uint8_t address, std::uint8_t command, std::string_view data = {}) {
+        return bus::BuildBusFrame(bus::BusText(start, address, command, data));
+    }
+    std::vector<WireEntry> hostEntries() const { return bench.line.hostWriteEntries(); }
+    std::vector<WireEntry> replies() const {
+        std::vector<WireEntry> out;
+        for (auto& e : bench.line.log())
+            if (e.dir == WireEntry::ToHost) out.push_back(e);
+        return out;
+    }
+    static std::uint64_t charUs() { return sim::Line::charUs(sim::Settings(9600)); }
+    void useProbe() {
+        probe.attach(3, bench.line);
+        platform::install(&probe);
+        h = core::state().benchPort = transport::OpenCommPort(3, "9600,n,8,1");
+        ASSERT_NE(h, 0u);
+    }
+
+    platform::PortHandle h = 0;
+    ProbePlatform probe{bench.clock};
+};
+
+TEST_F(BusTransactTest, PreambleByStartByte) {
+    const std::string f1 = frame(0x01, 0x42, 0x0C);
+    EXPECT_EQ(bus::BusTransact(h, f1, true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
+    const std::string f2 = frame(0x02, 0x42, 0x02, std::string(13, '0'));
+    EXPECT_NE(bus::BusTransact(h, f2, true), bus::kRecvBad);
+    EXPECT_EQ(writes(), (std::vector<std::string>{WithPreamble(f1), WithPreamble(f2, '\xFD')}));
+}
+
+TEST_F(BusTransactTest, OtherStartBytesAreRejectedUnsent) {
+    EXPECT_EQ(bus::BusTransact(h, frame(0x03, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_TRUE(writes().empty());
+}
+
+TEST_F(BusTransactTest, BroadcastWrittenOnceNotRead) {
+    const std::uint64_t t0 = bench.clock.us;
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0xFF, 0x03), true), "");
+    EXPECT_EQ(bench.clock.us, t0);
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(BusTransactTest, NoWaitReturnsAfterTheWrite) {
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), false), "");
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(BusTransactTest, SilenceThreeAttemptsATenthApart) {
+    bench.line.inject({"pos2", FaultKind::Silence, -1});
+    const std::uint64_t t0 = bench.clock.us;
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x43, 0x02, "0001000000010"), true), bus::kRecvBad);
+    const auto w = hostEntries();
+    ASSERT_EQ(w.size(), 3u);
+    // Each attempt: 2.0 s of silence (given up on the first poll past it),
+    // then 0.1 s before the next.
+    EXPECT_EQ(w[0].atUs, t0);
+    EXPECT_EQ(w[1].atUs, t0 + 2101000);
+    EXPECT_EQ(w[2].atUs, t0 + 4202000);
+    EXPECT_EQ(bench.clock.us, t0 + 6203000);
+    EXPECT_EQ(w[0].bytes, w[2].bytes);
+    EXPECT_EQ(core::state().busBusy, 0);
+}
+
+TEST_F(BusTransactTest, WhichRequestsAreNotRetried) {
+    const struct {
+        int start, address, command;
+        size_t attempts;
+    } cases[] = {
+        {0x01, 0x43, 0x03, 1}, {0x01, 0x43, 0x08, 1}, {0x01, 0x43, 0x0A, 1}, {0x01, 0x42, 0x03, 1},
+        {0x01, 0x41, 0x03, 3}, {0x02, 0x43, 0x03, 3}, {0x01, 0x43, 0x02, 3}, {0x01, 0xA9, 0x03, 3},
+        {0x01, 0x43, 0x0B, 3},
+    };
+    bench.line.inject({"*", FaultKind::Silence, -1});
+    for (const auto& c : cases) {
+        bench.line.clearLog();
+        EXPECT_EQ(bus::BusTransact(h, frame(c.start, c.address, c.command), true), bus::kRecvBad);
+        EXPECT_EQ(writes().size(), c.attempts) << std::hex << c.start << " " << c.address << " " << c.command;
+    }
+}
+
+TEST_F(BusTransactTest, BadChecksumRetriedAfterATenth) {
+    bench.line.inject({"pos1", FaultKind::BadChecksum});
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
+    const auto w = hostEntries();
+    const auto r = replies();
+    ASSERT_EQ(w.size(), 2u);
+    ASSERT_EQ(r.size(), 2u);
+    EXPECT_EQ(w[1].atUs, r[0].atUs + 6 * charUs() + 100000);
+}
+
+TEST_F(BusTransactTest, RefusalOnlyForCheckedCommands) {
+    bench.line.inject({"pos1", FaultKind::Refuse, -1});
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 3u);
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x10, "0"), true), bus::kRecvBad);
+    bench.line.clearLog();
+    const std::string r = bus::BusTransact(h, frame(0x01, 0x42, 0x02, std::string(13, '0')), true);
+    EXPECT_EQ(r, Bytes({0x01, 0x42, 0x06, 0x15, 0x15, 0x17}));
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(BusTransactTest, NoiseBeforeTheReplyIsSkipped) {
+    bench.line.inject({"pos1", FaultKind::Noise, 1, 0, Bytes({0x00, 0xFE, 0x55, 0x17})});
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(BusTransactTest, SplitReplyWithinTheSilenceLimit) {
+    bench.line.inject({"pos1", FaultKind::Split, 1, 1.5});
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(BusTransactTest, SplitReplyBeyondTheLimitIsRetried) {
+    bench.line.inject({"pos1", FaultKind::Split, 1, 2.5});
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
+    const auto w = hostEntries();
+    const auto r = replies();
+    ASSERT_EQ(w.size(), 2u);
+    // Three bytes arrived, then 2.0 s of silence ended the attempt.
+    EXPECT_EQ(w[1].atUs, r[0].atUs + 3 * charUs() + 2001000 + 100000);
+}
+
+TEST_F(BusTransactTest, ShortReplyFails) {
+    bench.line.inject({"pos1", FaultKind::Short, -1, 0, "", 2});
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 3u);
+}
+
+TEST_F(BusTransactTest, OutputBusyRefusesWithoutWriting) {
+    core::state().outputBusy = 1;
+    const std::uint64_t t0 = bench.clock.us;
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_EQ(bus::ClockBusTransact(h, frame(0x01, 0xA9, 0x06), true), bus::kRecvBad);
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(bench.clock.us, t0);
+}
+
+TEST_F(BusTransactTest, OutputBusyDuringAnAttemptStopsTheRetries) {
+    useProbe();
+    bench.line.inject({"pos1", FaultKind::Silence, -1});
+    const std::uint64_t t0 = bench.clock.us;
+    probe.onWait = [&] {
+        if (bench.clock.us > t0 + 1000000) core::state().outputBusy = 1;
+    };
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(BusTransactTest, BusBusyIsSetWhileReadingAndCleared) {
+    useProbe();
+    int seenBusy = 0;
+    probe.onWait = [&] { seenBusy = std::max<int>(seenBusy, core::state().busBusy); };
+    EXPECT_NE(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_EQ(seenBusy, 1);
+    EXPECT_EQ(core::state().busBusy, 0);
+    bench.line.inject({"pos1", FaultKind::Silence});
+    seenBusy = 0;
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x03), true), bus::kRecvBad);
+    EXPECT_EQ(seenBusy, 1);
+    EXPECT_EQ(core::state().busBusy, 0);
+}
+
+TEST_F(BusTransactTest, ACallWhileBusyWaitsHalfASecondThenProceeds) {
+    core::state().busBusy = 1;
+    const std::uint64_t t0 = bench.clock.us;
+    EXPECT_NE(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    ASSERT_EQ(hostEntries().size(), 1u);
+    EXPECT_EQ(hostEntries()[0].atUs, t0 + 501000);
+    EXPECT_EQ(core::state().busBusy, 0);
+}
+
+TEST_F(BusTransactTest, PortIsSetBackToNineSixHundred) {
+    ASSERT_EQ(transport::SetCommBaud(h, "4800"), 1);
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
+    EXPECT_EQ(bench.line.hostSettings().baud, 9600u);
+}
+
+TEST_F(BusTransactTest, LinkHandedOverFirstForMeterKindFive) {
+    core::state().stdMeterKind = 5;
+    const std::string f = frame(0x01, 0x42, 0x0C);
+    EXPECT_NE(bus::BusTransact(h, f, true), bus::kRecvBad);
+    ASSERT_EQ(writes().size(), 2u);
+    EXPECT_EQ(Hex(writes()[0]), "F9 F9 F9 F9 F9 B1 10 00 5A 00 01 02 00 01 5E AD");
+    EXPECT_EQ(writes()[1], WithPreamble(f));
+    EXPECT_EQ(bench.controller().registers[0x5A], 1);
+}
+
+TEST_F(BusTransactTest, LinkSwitchOffFailureDoesNotStopTheExchange) {
+    core::state().stdMeterKind = 5;
+    bench.line.inject({"ctrl", FaultKind::Silence, -1});
+    EXPECT_NE(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 4u);  // three switch attempts, then the frame
+}
+
+TEST_F(BusTransactTest, MeterKindSixHasNoSwitchAndClockVariantNeverSwitches) {
+    core::state().stdMeterKind = 6;
+    EXPECT_NE(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 1u);
+    core::state().stdMeterKind = 5;
+    bench.line.clearLog();
+    bus::ClockBusTransact(h, frame(0x01, 0xFF, 0x02), false);
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(BusTransactTest, ClockUnitAddressInTheBusVariant) {
+    auto& clock = bench.line.add<ScriptDevice>("clock", BusAddress(0xA9));
+    // Checksum wrong, but the unit's 0x06 acknowledgement is all that counts.
+    clock.replies.push_back(Bytes({0x01, 0xA9, 0x06, 0x06, 0x00, 0x17}));
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0xA9, 0x30), true), Bytes({0x01, 0xA9, 0x06, 0x06, 0x00, 0x17}));
+    bench.line.inject({"clock", FaultKind::Silence, -1});
+    bench.line.clearLog();
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0xA9, 0x30), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 3u);
+    bench.line.clearFaults();
+    clock.replies.push_back(Bytes({0x01, 0xA9, 0x06, 0x15, 0x15, 0x17}));
+    clock.replies.push_back(Bytes({0x01, 0xA9, 0x06, 0x15, 0x15, 0x17}));
+    clock.replies.push_back(Bytes({0x01, 0xA9, 0x06, 0x15, 0x15, 0x17}));
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0xA9, 0x30), true), bus::kRecvBad);
+}
+
+TEST_F(BusTransactTest, ClockVariantLengthsChecksAndRetries) {
+    auto& clock = bench.line.add<ScriptDevice>("clock", BusAddress(0xA9));
+    const std::string twelve = sim::BusReply(0x01, 0xA9, 0x03, "123456");
+    clock.replies.push_back(twelve + "\x01\x02");  // extra bytes dropped
+    const std::string f = frame(0x02, 0xA9, 0x03);
+    EXPECT_EQ(bus::ClockBusTransact(h, f, true), twelve);
+    EXPECT_EQ(writes()[0], WithPreamble(f, '\xFE'));  // 0xFE even for start 0x02
+
+    // Checksum checked for the clock unit too; 0x03 is not retried.
+    bench.line.clearLog();
+    std::string bad = twelve;
+    bad[10] ^= 1;
+    clock.replies.push_back(bad);
+    EXPECT_EQ(bus::ClockBusTransact(h, f, true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 1u);
+
+    // Any other command: 6 bytes, three attempts on a bad checksum.
+    bench.line.clearLog();
+    for (int i = 0; i < 3; ++i) clock.replies.push_back(Bytes({0x01, 0xA9, 0x06, 0x06, 0x00, 0x17}));
+    EXPECT_EQ(bus::ClockBusTransact(h, frame(0x01, 0xA9, 0x06), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 3u);
+}
+
+TEST_F(BusTransactTest, ClockVariantOtherAddresses) {
+    auto& unit = bench.line.add<ScriptDevice>("unit", BusAddress(0x46));
+    const std::string f = frame(0x01, 0x46, 0x10, "0");  // 7 bytes: the reply has 8
+    const std::string refusal = sim::BusReply(0x01, 0x46, 0x15, "AB");
+    unit.replies.push_back(refusal);
+    EXPECT_EQ(bus::ClockBusTransact(h, f, true), refusal);  // 0x15 only refuses 0x02 and 0x0C
+    unit.replies.push_back(sim::BusReply(0x01, 0x46, 0x15, "AB"));
+    unit.replies.push_back(sim::BusReply(0x01, 0x46, 0x0C, "AB"));
+    bench.line.clearLog();
+    EXPECT_EQ(bus::ClockBusTransact(h, frame(0x01, 0x46, 0x0C, "0"), true), sim::BusReply(0x01, 0x46, 0x0C, "AB"));
+    EXPECT_EQ(writes().size(), 2u);
+}
+
+TEST_F(BusTransactTest, ClockVariantReadsEvenForABroadcast) {
+    bench.line.inject({"*", FaultKind::Silence, -1});
+    EXPECT_EQ(bus::ClockBusTransact(h, frame(0x01, 0xFF, 0x02, "1"), true), bus::kRecvBad);
+    EXPECT_EQ(writes().size(), 3u);
+}
+
+TEST_F(BusTransactTest, BusCommand) {
+    auto r = bus::BusCommand(kPort, 0x43, 0x0C, "");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.reply, Bytes({0x01, 0x43, 0x06, 0x0C, 0x0C, 0x17}));
+    bench.line.inject({"pos2", FaultKind::Silence, -1});
+    r = bus::BusCommand(kPort, 0x43, 0x0C, "");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.reply, bus::kRecvBad);
+    Dll_Port_Close();
+    bench.line.clearLog();
+    r = bus::BusCommand(9, 0x43, 0x0C, "");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(writes().empty());
+}
+
+TEST_F(BusTransactTest, NoticeProbedOnceThenSent) {
+    bus::SourceStateNotice(1);
+    EXPECT_EQ(bus::busState().noticeBoardPresent, 1);
+    bus::SourceStateNotice(4);
+    EXPECT_EQ(writes(), (std::vector<std::string>{
+                            WithPreamble(Bytes({0x01, 0x41, 0x06, 0x37, 0x37, 0x17})),
+                            WithPreamble(Bytes({0x01, 0x41, 0x07, 0x33, 0x31, 0x64, 0x17})),
+                            WithPreamble(Bytes({0x01, 0x41, 0x06, 0x33, 0x33, 0x17})),
+                        }));
+    bus::SourceStateNotice(3);
+    EXPECT_EQ(bench.board().lastNotice, 3);
+}
+
+TEST_F(BusTransactTest, NoticeBoardAbsent) {
+    bench.board().present = false;
+    bus::SourceStateNotice(2);
+    EXPECT_EQ(bus::busState().noticeBoardPresent, 0);
+    EXPECT_EQ(writes().size(), 3u);  // the probe, three attempts
+    bench.board().present = true;
+    bus::SourceStateNotice(2);
+    EXPECT_EQ(writes().size(), 3u);
+}
+
+TEST_F(BusTransactTest, NoticeProbeFailedWhileOutputBusyIsNotRepeated) {
+    core::state().outputBusy = 1;
+    bus::SourceStateNotice(2);
+    core::state().outputBusy = 0;
+    bus::SourceStateNotice(2);
+    EXPECT_EQ(bus::busState().noticeBoardPresent, 0);
+    EXPECT_TRUE(writes().empty());
+}
+
+TEST_F(BusTransactTest, StdPulseCount) {
+    EXPECT_EQ(bus::StdPulseCount(10, 1200), 83);
+    SetStdConst(10);
+    EXPECT_EQ(bus::StdPulseCount(1, 4), 2);  // 2.5: ties to even
+    EXPECT_EQ(bus::StdPulseCount(3, 4), 8);  // 7.5
+    EXPECT_EQ(bus::StdPulseCount(1, 0), 0);
+    SetStdConst(3200000);
+    EXPECT_EQ(bus::StdPulseCount(100, 3200), 100000);
+}
+
+}  // namespace
+}  // namespace tbcom::test
