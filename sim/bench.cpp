@@ -7,7 +7,13 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     controller_ = &line.add<ModbusSlave>("ctrl", 0xB1);
     board_ = &line.add<BenchBoard>();
     for (int p = 1; p <= cfg.positions; ++p) units_.push_back(&line.add<PositionUnit>(p, world));
+    if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
     platform.attach(cfg.benchCom, line);
+}
+
+void Bench::addStdMeter(StdMeterModel model, int kind, double maxCurrentA) {
+    AttachStdMeter(stdMeter, model, line, *controller_, world);
+    stdMeter.setKind(*controller_, kind, maxCurrentA);
 }
 
 Bench::~Bench() {

@@ -1,0 +1,371 @@
+// The standard meter's reading exports against a simulated bench: kind
+// learning, the reading text of a KP three-phase meter measured from the
+// source state, the raw and record-mode requests, the fall-back to the last
+// good text, and the host's misuse.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/state.h"
+#include "source/output_record.h"
+#include "stdmeter/std_state.h"
+#include "stdmeter_wire.h"
+
+namespace tbcom::test {
+namespace {
+
+using sim::Fault;
+using sim::FaultKind;
+using sim::StdMeterModel;
+
+constexpr double kPi = 3.14159265358979323846;
+
+class StdReadTest : public SimBenchTest {
+protected:
+    // Reads with `request` in the host's buffer; the text written comes back.
+    std::string read(const char* model, const std::string& request = "", tbcom_bool* result = nullptr) {
+        HostText h(request);
+        const tbcom_bool r = StdMeter_Read(&h.ptr, model, kPort);
+        if (result) *result = r;
+        return h.text();
+    }
+    stdmeter::StdMeterState& st() { return stdmeter::stdState(); }
+};
+
+TEST_F(StdReadTest, KpThreePhaseTextIsTheSourceWithinTheMeterError) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    bench.stdMeter.kp->errorPct = 0.1;
+    auto& s = bench.world.source;
+    s.u = {220, 230, 210};
+    s.i = {5, 2.5, 1};
+    s.angleU = {0, 240, 120};
+    s.angleI = {30, 255, 180};  // phase angles 30, 15, 60
+    s.frequency = 49.95;
+    tbcom_bool ok = 0;
+    const std::string text = read("TB8700", "", &ok);
+    ASSERT_EQ(ok, 1);
+    ASSERT_EQ(FieldCount(text), 28) << text;
+
+    double p[3], q[3], sv[3];
+    for (int k = 0; k < 3; ++k) {
+        const double phi = (s.angleI[k] - s.angleU[k]) * kPi / 180;
+        sv[k] = s.u[k] * s.i[k];
+        p[k] = sv[k] * std::cos(phi);
+        q[k] = sv[k] * std::sin(phi);
+    }
+    struct Expect {
+        int field;
+        double value;
+        double relErr;  // the meter's error on this quantity
+        double abs;     // the text's resolution
+    };
+    std::vector<Expect> ex;
+    for (int k = 0; k < 3; ++k) {
+        ex.push_back({1 + k, s.u[k], 0.001, 1e-4});
+        ex.push_back({4 + k, s.i[k], 0.001, 1e-4});
+        ex.push_back({7 + k, s.angleI[k], 0, 0.005});
+        ex.push_back({10 + k, p[k], 0.0021, 1e-3});
+        ex.push_back({13 + k, q[k], 0.0021, 1e-3});
+        ex.push_back({16 + k, sv[k], 0.0021, 1e-3});
+        ex.push_back({23 + k, std::cos((s.angleI[k] - s.angleU[k]) * kPi / 180), 0, 0.0006});
+    }
+    ex.push_back({19, p[0] + p[1] + p[2], 0.0021, 1e-3});
+    ex.push_back({20, q[0] + q[1] + q[2], 0.0021, 1e-3});
+    ex.push_back({21, sv[0] + sv[1] + sv[2], 0.0021, 1e-3});
+    ex.push_back({22, 49.95, 0, 1e-4});
+    ex.push_back({26, (p[0] + p[1] + p[2]) / (sv[0] + sv[1] + sv[2]), 0, 0.0006});
+    ex.push_back({27, 240, 0, 1e-4});
+    ex.push_back({28, 240, 0, 1e-4});  // voltage angle of C after that of B
+    for (const auto& e : ex) {
+        SCOPED_TRACE("field " + std::to_string(e.field));
+        EXPECT_NEAR(FieldValue(text, e.field), e.value, std::fabs(e.value) * e.relErr + e.abs);
+    }
+    // The error is really there: the voltage reads high.
+    EXPECT_GT(FieldValue(text, 1), 220.1);
+    EXPECT_EQ(st().lastReading, text);
+}
+
+TEST_F(StdReadTest, KindRegisterSevenIsFiveAndSetsTheMaximumCurrent) {
+    bench.addStdMeter(StdMeterModel::Kp3, 7, 180);  // register 0 = 0x0712
+    const double t0 = now();
+    const std::string text = read("tb8700h");
+    EXPECT_EQ(core::state().stdMeterKind, 5);
+    EXPECT_DOUBLE_EQ(st().maxCurrent, 180);
+    EXPECT_EQ(core::state().stdMeterModel, "KP8707C-66_K6");
+    EXPECT_EQ(st().hVariant, 1);
+    EXPECT_EQ(FieldCount(text), 28);
+    // The kind register is read once (13 bytes out, 5 ms turn-around, 7 bytes
+    // back at 9600 baud), then 0.5 s pass before the meter's line is switched on.
+    const auto t = WriteTimes(bench.line);
+    ASSERT_GE(t.size(), 2u);
+    EXPECT_NEAR(t[0], t0, 0.001);
+    EXPECT_NEAR(t[1] - t[0], 0.5 + 0.0258, 0.002);
+    bench.line.clearLog();
+    read("tb8700h");
+    EXPECT_EQ(writes().front(), LinkWrite(0));  // not learned again
+}
+
+TEST_F(StdReadTest, SmallMaximumCurrentKeepsThePlainModel) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5, 120);
+    read("TB8700");
+    EXPECT_DOUBLE_EQ(st().maxCurrent, 120);
+    EXPECT_EQ(core::state().stdMeterModel, "KP8707C-66");
+}
+
+TEST_F(StdReadTest, ThreeFailedKindReadsEndTheCallWithTheLastText) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    bench.line.inject(Fault{"ctrl", FaultKind::Silence, 3});
+    tbcom_bool ok = 1;
+    EXPECT_EQ(read("TB8700", "", &ok), "");
+    EXPECT_EQ(ok, 0);  // nothing to fall back on
+    EXPECT_EQ(writes(), (std::vector<std::string>{KindRead(), KindRead(), KindRead()}));
+    const auto t = WriteTimes(bench.line);
+    EXPECT_NEAR(t[1] - t[0], 0.7, 0.01);  // 0.5 s silence, 0.2 s pause
+    EXPECT_NEAR(t[2] - t[1], 0.7, 0.01);
+    EXPECT_EQ(core::state().stdMeterKind, -100);
+
+    const std::string good = read("TB8700");
+    ASSERT_EQ(FieldCount(good), 28);
+    Dll_Port_Close();
+    bench.line.clearLog();
+    bench.line.inject(Fault{"ctrl", FaultKind::Silence, 3});
+    EXPECT_EQ(read("TB8700", "", &ok), good);
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(writes().size(), 3u);  // the meter is not asked
+}
+
+TEST_F(StdReadTest, KindOneReadsTheBuiltInMeterThroughTheController) {
+    bench.addStdMeter(StdMeterModel::None, 1);
+    bench.world.source.u[0] = 230.5;
+    bench.world.source.i[0] = 12.3456;
+    bench.world.source.angleI[0] = 60;
+    EXPECT_EQ(read("TB8700", "MeterData"), "230.5000,12.3456,60.00");  // the request word is not looked at
+    EXPECT_EQ(writes(), (std::vector<std::string>{KindRead(), BuiltInRead()}));
+}
+
+TEST_F(StdReadTest, UnknownKindGivesTheKindRegisterOnceThenEmpty) {
+    bench.addStdMeter(StdMeterModel::Kp3, 0, 20);
+    tbcom_bool ok = 0;
+    EXPECT_EQ(read("TB8700", "", &ok), "0002");
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(read("TB8700", "", &ok), "");
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(st().lastReading, "");
+    EXPECT_EQ(bench.stdMeter.kp->queries, 0);
+}
+
+TEST_F(StdReadTest, MeterDataRequestsGiveTheRawReply) {
+    bench.addStdMeter(StdMeterModel::Kp3, 6);
+    for (const char* req : {"MeterData", "xxMeterDataxx"}) {
+        SCOPED_TRACE(req);
+        EXPECT_EQ(read("TB8700", req), bench.stdMeter.kp->reply());
+    }
+    EXPECT_EQ(st().lastReading.size(), 316u);
+}
+
+TEST_F(StdReadTest, RecordModeFillsAndScalesStdReading) {
+    bench.addStdMeter(StdMeterModel::Kp3, 6);
+    auto& s = bench.world.source;
+    s.u = {100, 110, 120};
+    s.i = {1, 2, 4};
+    s.angleI = {10, 250, 130};
+    s.angleU = {0, 241, 119};
+    // No amplifier: V1, I1 and the phase factors are 1; V2 = 2, I2 = 0.5.
+    ASSERT_EQ(Set_HMC_2011(0, 0, 0, 0, 0, 0, 2, 0.5), 1);
+    EXPECT_EQ(read("TB8700", "MeterData4W"), bench.stdMeter.kp->reply());
+    const auto& r = st().reading;
+    EXPECT_NEAR(r.ua, 200, 1e-3);
+    EXPECT_NEAR(r.ub, 220, 1e-3);
+    EXPECT_NEAR(r.uc, 240, 1e-3);
+    EXPECT_NEAR(r.ia, 0.5, 1e-5);
+    EXPECT_NEAR(r.ib, 1, 1e-5);
+    EXPECT_NEAR(r.ic, 2, 1e-5);
+    EXPECT_NEAR(r.angleIa, 10, 1e-3);
+    EXPECT_NEAR(r.angleIb, 250, 1e-3);
+    EXPECT_NEAR(r.angleIc, 130, 1e-3);
+    EXPECT_NEAR(r.angleUb, 241, 1e-3);
+    EXPECT_NEAR(r.angleUc, 119, 1e-3);  // 241 + 238, brought into 0..360
+    EXPECT_NEAR(st().meterSide.ua, 100, 1e-3);
+
+    // A failed record read leaves the record as it was: nothing is scaled twice.
+    bench.line.inject(Fault{"kpmeter", FaultKind::Silence, 3});
+    read("TB8700", "MeterData4W");
+    EXPECT_NEAR(st().reading.ua, 200, 1e-3);
+    EXPECT_NEAR(st().reading.ia, 0.5, 1e-5);
+    EXPECT_EQ(bench.stdMeter.kp->queries, 4);  // one good, three retried
+}
+
+TEST_F(StdReadTest, OutputBusyStopsTheReadBeforeTheMeter) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    const std::string good = read("TB8700");
+    bench.line.clearLog();
+    core::state().outputBusy = 1;
+    EXPECT_EQ(read("TB8700"), good);
+    EXPECT_TRUE(writes().empty());
+    core::state().outputBusy = 0;
+}
+
+TEST_F(StdReadTest, FailuresFallBackToTheLastText) {
+    bench.addStdMeter(StdMeterModel::Kp3, 6);
+    const std::string good = read("TB8700");
+    ASSERT_EQ(FieldCount(good), 28);
+    struct {
+        Fault fault;
+        const char* what;
+    } cases[] = {
+        {Fault{"kpmeter", FaultKind::Silence, 1}, "silent"},
+        {Fault{"kpmeter", FaultKind::Short, 1, 0, "", 1}, "one byte short"},
+        {Fault{"kpmeter", FaultKind::Refuse, 1}, "no ';'"},
+        {Fault{"kpmeter", FaultKind::Noise, 1, 0, Bytes({0x00, 0xFE})}, "noise ahead"},
+    };
+    bench.world.source.u = {1, 1, 1};  // a fresh reading would differ
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bench.line.inject(c.fault);
+        tbcom_bool ok = 0;
+        EXPECT_EQ(read("TB8700", "", &ok), good);
+        EXPECT_EQ(ok, 1);
+    }
+    // A failed read right after the last text was cleared: 1 and empty.
+    st().lastReading.clear();
+    bench.line.inject(Fault{"kpmeter", FaultKind::Silence, 1});
+    tbcom_bool ok = 0;
+    EXPECT_EQ(read("TB8700", "", &ok), "");
+    EXPECT_EQ(ok, 1);
+}
+
+TEST_F(StdReadTest, WrongLengthReplyIsAnEmptyGoodReading) {
+    // Kind 2 parses a single-phase reply, but a three-phase model has the
+    // reader wait for the three-phase length.
+    bench.addStdMeter(StdMeterModel::Kp3, 2);
+    st().lastReading = "1,2,3";
+    tbcom_bool ok = 0;
+    EXPECT_EQ(read("TB8700", "", &ok), "");
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(st().lastReading, "");
+}
+
+TEST_F(StdReadTest, NoneModelReadsNothing) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    const std::string good = read("TB8700");
+    bench.line.clearLog();
+    EXPECT_EQ(read("\x5B\xCE\xDE\x5D"), good);
+    EXPECT_EQ(writes(), (std::vector<std::string>{LinkWrite(0), LinkWrite(1)}));
+    EXPECT_EQ(bench.stdMeter.kp->queries, 1);
+}
+
+TEST_F(StdReadTest, Wb412ModelsSkipKindLearning) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    for (const char* m : {"WB412I", "wb412e-1s2"}) {
+        SCOPED_TRACE(m);
+        Dll_Port_Close();
+        bench.line.clearLog();
+        tbcom_bool ok = 0;
+        read(m, "", &ok);
+        EXPECT_EQ(ok, 1);
+        EXPECT_EQ(core::state().stdMeterKind, 6);
+        EXPECT_TRUE(writes().empty());  // no kind read, no link switch
+    }
+}
+
+TEST_F(StdReadTest, DirectReadHasNoKindLearningAndNoSwitch) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    HostText h;
+    // The link stays open, so the meter hears nothing: the text is RECV_BAD.
+    ASSERT_EQ(StdMeter_Read_Direct(&h.ptr, "TB8700", kPort), 1);
+    EXPECT_EQ(h.text(), "RECV_BAD");
+    EXPECT_EQ(writes(), std::vector<std::string>{"DT0\r"});
+    EXPECT_EQ(core::state().stdMeterKind, 5);
+    EXPECT_EQ(st().lastReading, "");
+
+    bench.stdMeter.linkClosed = true;  // switched on by someone else
+    HostText h2;
+    ASSERT_EQ(StdMeter_Read_Direct(&h2.ptr, "TB8700", kPort), 1);
+    EXPECT_EQ(FieldCount(h2.text()), 28);
+    EXPECT_EQ(st().lastReading, h2.text());
+}
+
+TEST_F(StdReadTest, ReadVoltCurGivesTheFirstTwoFields) {
+    bench.addStdMeter(StdMeterModel::Kp1N, 5);
+    bench.world.source.u[0] = 57.7;
+    bench.world.source.i[0] = 0.25;
+    double u = -1, i = -1;
+    ASSERT_EQ(ReadVoltCur(&u, &i, "TB8400", kPort), 1);
+    EXPECT_NEAR(u, 57.7, 1e-4);
+    EXPECT_NEAR(i, 0.25, 1e-4);
+
+    bench.world.source.u[0] = 100;
+    bench.line.inject(Fault{"kpmeter", FaultKind::Silence, 1});
+    u = i = -1;
+    ASSERT_EQ(ReadVoltCur(&u, &i, "TB8400", kPort), 1);
+    EXPECT_NEAR(u, 57.7, 1e-4);  // from the last text
+    EXPECT_NEAR(i, 0.25, 1e-4);
+    EXPECT_EQ(ReadVoltCur(nullptr, nullptr, "TB8400", kPort), 1);
+}
+
+TEST_F(StdReadTest, ReadVoltCurOnAWrongLengthReplyKeepsTheLastValues) {
+    bench.addStdMeter(StdMeterModel::Kp3, 2);
+    st().lastReading = "221.5,4.5,0";
+    core::state().stdMeterKind = -100;
+    double u = 0, i = 0;
+    ASSERT_EQ(ReadVoltCur(&u, &i, "TB8700", kPort), 1);
+    EXPECT_DOUBLE_EQ(u, 221.5);
+    EXPECT_DOUBLE_EQ(i, 4.5);
+    EXPECT_EQ(st().lastReading, "");  // the empty text still became the last one
+    ASSERT_EQ(ReadVoltCur(&u, &i, "TB8700", kPort), 1);
+    EXPECT_DOUBLE_EQ(u, 0);  // nothing left to fall back on
+    EXPECT_DOUBLE_EQ(i, 0);
+}
+
+TEST_F(StdReadTest, ChannelCommand) {
+    bench.addStdMeter(StdMeterModel::Kp3, 6);
+    struct {
+        const char* model;
+        int a, b, c, d;
+        const char* sent;  // nullptr: nothing goes out
+    } cases[] = {
+        {"TB8700", 1, 2, 3, 0, "MC1230\r"}, {"TB8709", 12, 0, 255, 7, "MC1202557\r"}, {"", 0, 0, 0, 0, "MC0000\r"},
+        {"tb8700", 1, 1, 1, 1, nullptr},    {"KP8707C-66", 1, 1, 1, 1, nullptr},       {"TB-8700", 1, 1, 1, 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        bench.line.clearLog();
+        EXPECT_EQ(Set_StdMeter_Channel(c.model, static_cast<uint8_t>(c.a), static_cast<uint8_t>(c.b),
+                                       static_cast<uint8_t>(c.c), static_cast<uint8_t>(c.d), kPort),
+                  1);
+        if (c.sent) EXPECT_EQ(writes(), std::vector<std::string>{c.sent});
+        else EXPECT_TRUE(writes().empty());
+    }
+    EXPECT_EQ(bench.stdMeter.kp->channels, (std::vector<std::string>{"1230", "1202557", "0000"}));
+    EXPECT_EQ(Set_StdMeter_Channel(nullptr, 1, 2, 3, 4, kPort), 1);  // NULL is the empty model
+
+    bench.line.inject(Fault{"kpmeter", FaultKind::Silence, 1});
+    const double t0 = now();
+    EXPECT_EQ(Set_StdMeter_Channel("TB8700", 1, 2, 3, 0, kPort), 0);
+    EXPECT_NEAR(now() - t0, 1.0, 0.002);
+}
+
+TEST_F(StdReadTest, HostMisuse) {
+    bench.addStdMeter(StdMeterModel::Kp3, 6);
+    HostText h("untouched");
+    EXPECT_EQ(StdMeter_Read(&h.ptr, "TB8700", 9), 0);  // no such port
+    EXPECT_EQ(h.text(), "untouched");
+    EXPECT_EQ(StdMeter_Read_Direct(&h.ptr, "TB8700", 9), 0);
+    EXPECT_EQ(h.text(), "untouched");
+    double u = 7, i = 8;
+    EXPECT_EQ(ReadVoltCur(&u, &i, "TB8700", 9), 0);
+    EXPECT_EQ(u, 7);
+    EXPECT_EQ(i, 8);
+    EXPECT_EQ(Set_StdMeter_Channel("TB8700", 1, 2, 3, 4, 9), 0);
+
+    EXPECT_EQ(StdMeter_Read(nullptr, "TB8700", kPort), 1);  // read, nothing written
+    EXPECT_EQ(FieldCount(st().lastReading), 28);
+    char* none = nullptr;
+    EXPECT_EQ(StdMeter_Read(&none, nullptr, kPort), 1);  // NULL model: no meter
+    EXPECT_EQ(StdMeter_Read_Direct(nullptr, nullptr, kPort), 1);
+}
+
+}  // namespace
+}  // namespace tbcom::test
