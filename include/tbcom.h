@@ -132,10 +132,114 @@ TBCOM_API int32_t TBCOM_CALL ErrorOrder_gFun(const char *port, int32_t order, in
                                              const char **pair);
 
 /* ---- Clock tests ---- */
+/* A meter's clock pulse output (frequency f Hz, typically 1) is counted over
+ * a gate of round(s x f) pulses against a reference clock: a position's
+ * error calculator (StdFreq, see SetStdFreq) or the bench's clock unit
+ * (5 MHz). Reads return 1 with an empty text while no reference pulses have
+ * been counted. Read modes: 0 the meter clock frequency in Hz ("1.0000058"),
+ * 1 the daily error in s/day rounded to hundredths with a sign ("+0.50",
+ * "-0.00"), 2 the relative error ("-0.000"); another mode gives 1 and an
+ * empty text. A division by zero in the mode's formula (f = 0, or a = 0 in
+ * mode 2), or a value whose text would pass 24 characters, gives 0 and an
+ * empty text. On failure the result text is empty.
+ * A negative gate or non-finite f sends nothing and returns 0. Position
+ * p > 189 sends nothing and returns 0. */
+
+/* Starts a position's clock gate (command 0x27); position 0 broadcasts and
+ * returns 1 at once. */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Error_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port);
+/* As Clock_Error_Start with command 0x3F. */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_SD_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port);
+/* Reads a position's counts against StdFreq and writes the text of `mode`.
+ * Longest text: 24 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Error_Read(char **result, double frequency, uint8_t mode, uint8_t position,
+                                                  uint8_t port);
+/* Starts the clock unit's gate: round(s x f) meter pulses, s x 5e6
+ * reference pulses (formed in 64 bits). */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Start(double frequency, int32_t seconds, uint8_t port);
+/* As Clock_Test_Start with the long count fields (command 0x3F). */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_StartL(double frequency, int32_t seconds, uint8_t port);
+/* The clock unit's status and value: "<status>,<value / 1000>" such as
+ * "1,0.500"; a value field that is not a number is handed back trimmed with
+ * result 0. Sent once, never retried (about 2 s when silent). Longest text:
+ * 9 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Read(char **result, uint8_t port);
+/* Reads the clock unit's counts against 5 MHz and writes the text of
+ * `mode`. Longest text: 24 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_ReadL(char **result, double frequency, uint8_t mode, uint8_t port);
+/* Stops the clock unit (the stop is sent twice, 1 ms apart; the second
+ * reply decides). */
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Stop(uint8_t port);
+/* state 1 switches the clock unit's reference clock on, any other state
+ * off. */
+TBCOM_API tbcom_bool TBCOM_CALL SetRefClock(uint8_t state, uint8_t port);
 
 /* ---- Position switching and test commands ---- */
 
 /* ---- Function boards ---- */
+/* The function board of position p is bus address 0x41 + p; position 0
+ * addresses 0x41 (no broadcast); p > 189 sends nothing and returns 0.
+ * Result 1 when the board's reply is good; for the setters marked (R) a
+ * refusal by the board also gives 0. Decimal arguments are sent as decimal
+ * text. Bit texts: "0"/"1" characters, first character = bit 0, padded with
+ * "0" to 8, only the first 8 count ("1" -> 0x01, "00000001" -> 0x80).
+ * Getters write their text whatever the outcome (meaningless when the result
+ * is 0); when the bench port cannot be opened they write nothing. */
+
+/* (R) Switches the position's RS-485 line (state as decimal text). */
+TBCOM_API tbcom_bool TBCOM_CALL SetRS485On(uint8_t position, int32_t state, uint8_t port);
+/* The RS-485 line's state character ("0"/"1"). Longest text: 1 character. */
+TBCOM_API tbcom_bool TBCOM_CALL GetRS485On(char **state, uint8_t position, uint8_t port);
+/* The FS state byte as 8 bit characters, bit 0 first. Longest text: 8. */
+TBCOM_API tbcom_bool TBCOM_CALL GetFSState(char **bits, uint8_t position, uint8_t port);
+/* (R) Sets the FS state byte from a bit text. */
+TBCOM_API tbcom_bool TBCOM_CALL SetFSState(uint8_t position, uint8_t port, const char *bits);
+/* The FC state byte as 8 bit characters, bit 0 first. Longest text: 8. */
+TBCOM_API tbcom_bool TBCOM_CALL GetFCState(char **bits, uint8_t position, uint8_t port);
+/* All eight FC state bytes as 16 upper-case hex digits. Longest text: 16. */
+TBCOM_API tbcom_bool TBCOM_CALL GetFCStateP(char **state, uint8_t position, uint8_t port);
+/* (R) "bits,n": sets FC state byte n (0 when n is not a number) from the bit
+ * text ("1,3" sends 03 01). */
+TBCOM_API tbcom_bool TBCOM_CALL SetFCState(uint8_t position, uint8_t port, const char *text);
+/* (R) Pulse programme to unit 0x41 whatever the position: bytes a, high and
+ * low byte of b, c, d. */
+TBCOM_API tbcom_bool TBCOM_CALL SetProPulse(uint8_t a, int32_t b, uint8_t c, uint8_t d, uint8_t port);
+/* (R) Pulse state byte (low byte of value); mode 1 uses command 0xA6, any
+ * other mode 0xA7. The low byte of port is the bench port number. */
+TBCOM_API tbcom_bool TBCOM_CALL SetPulseState(uint8_t position, int32_t value, int32_t mode, int32_t port);
+/* FS pulse parameters: bytes a, b, c. */
+TBCOM_API tbcom_bool TBCOM_CALL SetFSPulse(uint8_t position, uint8_t a, uint8_t b, uint8_t c, uint8_t port);
+/* (R) CT circuit state. */
+TBCOM_API tbcom_bool TBCOM_CALL SetCTState(uint8_t position, int32_t state, uint8_t port);
+/* (R) Voltage circuit state: decimal text of a, then of b. */
+TBCOM_API tbcom_bool TBCOM_CALL SetVoltState(uint8_t position, int32_t a, int32_t b, uint8_t port);
+/* (R) Shows the text on the position's error display, sent unchanged. */
+TBCOM_API tbcom_bool TBCOM_CALL SetErrDisplay(uint8_t position, uint8_t port, const char *text);
+/* Result lamp 0, 1 or 2; another value sends the command without data. */
+TBCOM_API tbcom_bool TBCOM_CALL ResultDisplay(uint8_t position, uint8_t port, int32_t value);
+/* Meter interface 0, 1 or 2; another value sends the command without data. */
+TBCOM_API tbcom_bool TBCOM_CALL ChangeMeterInterface(uint8_t position, uint8_t port, int32_t value);
+/* (R) PWM output of `value` volts: range 0 the 5 V scale, step
+ * (5.0 - v) / 0.038 + 127, another range the 12 V scale, step
+ * (12.0 - v) / 0.0925 + 127; the step is rounded and clamped to 0..256 (a
+ * value beyond either end of the scale sends the end step). A value that is
+ * not a number sends nothing and returns 0. */
+TBCOM_API tbcom_bool TBCOM_CALL SetPWMPara(uint8_t position, double value, int32_t range, uint8_t port);
+/* (R) PWM output on/off. */
+TBCOM_API tbcom_bool TBCOM_CALL SetPWMState(uint8_t position, int32_t state, uint8_t port);
+/* (R) DC measurement on/off. */
+TBCOM_API tbcom_bool TBCOM_CALL SetCheckDCState(uint8_t position, int32_t state, uint8_t port);
+/* The measured DC voltage, "0.000" volts (steps of 7.5 mV); "RECV_BAD" on
+ * failure. Longest text: 8 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL GetDCValue(char **value, uint8_t position, uint8_t port);
+/* FC added-voltage state. */
+TBCOM_API tbcom_bool TBCOM_CALL SetFCAddVolt(uint8_t position, int32_t state, uint8_t port);
+/* The FC added-voltage state character. Longest text: 1 character. */
+TBCOM_API tbcom_bool TBCOM_CALL GetFCAddVolt(char **state, uint8_t position, uint8_t port);
+/* DC output type. */
+TBCOM_API tbcom_bool TBCOM_CALL SetDCOutType(uint8_t position, int32_t type, uint8_t port);
+/* The DC output type character. Longest text: 1 character. */
+TBCOM_API tbcom_bool TBCOM_CALL GetDCOutType(char **type, uint8_t position, uint8_t port);
 
 /* ---- Source output ---- */
 

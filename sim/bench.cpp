@@ -6,6 +6,7 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     world.meters.resize(static_cast<size_t>(cfg.positions));
     controller_ = &line.add<ModbusSlave>("ctrl", 0xB1);
     board_ = &line.add<BenchBoard>();
+    clockUnit_ = &line.add<ClockUnit>(world);
     for (int p = 1; p <= cfg.positions; ++p) units_.push_back(&line.add<PositionUnit>(p, world));
     if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
     platform.attach(cfg.benchCom, line);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bench_board.h"
+#include "clock_unit.h"
 #include "line.h"
 #include "modbus_slave.h"
 #include "position_unit.h"
@@ -45,6 +46,7 @@ public:
 
     ModbusSlave& controller() { return *controller_; }
     BenchBoard& board() { return *board_; }
+    ClockUnit& clockUnit() { return *clockUnit_; }
     PositionUnit& unit(int position) { return *units_.at(static_cast<size_t>(position - 1)); }
     int positions() const { return static_cast<int>(units_.size()); }
     const BenchConfig& config() const { return cfg_; }
@@ -61,6 +63,7 @@ private:
     BenchConfig cfg_;
     ModbusSlave* controller_;
     BenchBoard* board_;
+    ClockUnit* clockUnit_;
     std::vector<PositionUnit*> units_;
     bool installed_ = false;
 };

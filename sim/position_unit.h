@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "bus_wire.h"
+#include "clock_gate.h"
+#include "function_board.h"
 #include "line.h"
 #include "world.h"
 
@@ -44,6 +46,8 @@ public:
     ErrorMeasurement error;
     PositionSwitches switches;
     std::vector<BusFrame> received;  // every frame this unit took
+    ClockGate clock;                 // the calculator's clock test
+    FunctionBoard board;             // the position's function board
 
     void onBurst(std::string_view burst, Line& line) override;
 
@@ -56,6 +60,8 @@ private:
 // the frame was a broadcast, filled `reply`.
 bool HandleErrorCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
 bool HandlePositionCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
+bool HandleClockCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
+bool HandleBoardCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
 
 // The error the calculator shows now, in thousandths of a percent, and how
 // many measurements have completed since the start.

@@ -29,13 +29,15 @@ struct SourceState {
 struct MeterUnderTest {
     double constant = 1200;   // pulses per kWh
     double errorPct = 0;      // how far its registration is off, percent
-    double clockErrorSPerDay = 0;
+    double clockErrorSPerDay = 0;  // + = its clock runs fast
+    double clockHz = 1;            // nominal rate of its clock pulse output
 };
 
 struct World {
     SourceState source;
     double stdConst = 10000;  // the standard meter's pulses per kWh
     std::vector<MeterUnderTest> meters;  // index = position - 1
+    double calculatorClockHz = 50000;    // reference clock of the position calculators
 };
 
 }  // namespace tbcom::sim

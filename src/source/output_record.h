@@ -1,5 +1,8 @@
 // The source output record, the voltage parameter block shared by the dip
-// programmes, and the state of the last output request.
+// programmes, and the state of the last output request. One instance of
+// each lives from loading to unloading; the load handler sets them to the
+// defaults below (resetSourceState). Nothing clears the output record as a
+// whole afterwards: each request overwrites the fields it computes.
 #pragma once
 
 #include <array>
@@ -11,20 +14,24 @@ namespace tbcom::source {
 // a volt and of an ampere; angles are degrees with the phase-A voltage at 0.
 // The standard meter's last reading (StdReading) has the same layout.
 struct OutputRecord {
-    std::int32_t mode = 0;
-    double frequency = 0;
-    double ua = 0, ub = 0, uc = 0;
-    double ia = 0, ib = 0, ic = 0;
+    std::int32_t mode = 0;   // wiring mode of the last request, 0..7
+    double frequency = 0;    // Hz; also written by Set_Frequancy
+    double ua = 0, ub = 0, uc = 0;  // percent x Un
+    double ia = 0, ib = 0, ic = 0;  // percent x Ib
     double angleIa = 0, angleIb = 0, angleIc = 0;
-    double angleUb = 0, angleUc = 0;
+    double angleUb = 0, angleUc = 0;  // phase A voltage is the 0 degree reference
     std::int32_t sequence = 0;
     std::int32_t waveType = 0;  // 0 plain, 2 harmonics, 4 synthesized, 5 voltage parameters
-    std::array<double, 3> harmA{};
-    std::array<std::int32_t, 3> harmB{};
-    std::array<double, 3> harmUContent{};
-    std::array<double, 3> harmIContent{};
+    // Harmonic fields, written only by the harmonic setters and sent only
+    // with wave type 2.
+    std::array<double, 3> harmA{};        // per phase; sent as round(value x 100)
+    std::array<std::int32_t, 3> harmB{};  // per phase; sent unscaled
+    std::array<double, 3> harmUContent{};  // percent; raises the voltage range basis
+    std::array<double, 3> harmIContent{};  // percent; raises the current range basis
 };
 
+// Sent with wave type 5. Set_VoltPara writes d1..d5 and n and clears w1, w2;
+// the dip functions write the whole block.
 struct VoltParaBlock {
     double d1 = 0, d2 = 0, d3 = 0, d4 = 0, d5 = 0, d6 = 0;
     double p1 = 0, p2 = 0;  // already multiplied by 100
@@ -33,14 +40,16 @@ struct VoltParaBlock {
 };
 
 struct RequestState {
-    double ratedVoltage = -100;  // -100: no request yet; 0 after Power_Off
-    double basicCurrent = 0;
-    std::uint8_t zeroCurrentRequest = 0;
-    std::uint8_t outPutMode = 0;
+    double ratedVoltage = -100;  // Un; -100: no request yet; 0 after Power_Off
+    double basicCurrent = 0;     // Ib of the last request
+    std::uint8_t zeroCurrentRequest = 0;  // the last request's Ib was 0
+    std::uint8_t outPutMode = 0;  // OutPutModeRequest, taken over for modes 2, 4, 6 only
+    // Range bases kept while SameRangeU / SameRangeI are set; -100 = none
+    // held; dropped by Power_Off.
     double heldVoltageRange = -100, heldCurrentRange = -100;
-    std::array<double, 4> raiseFactors{};
-    std::int32_t lastMode = 0;
-    std::uint8_t lateReadingFlag = 0;
+    std::array<double, 4> raiseFactors{};  // set by RaiseVA
+    std::int32_t lastMode = 0;  // used by Power_Off, Power_Pause and the query choice of the readers
+    std::uint8_t lateReadingFlag = 0;  // late readings with a current transformer in progress
 };
 
 struct SourceState {
@@ -51,6 +60,10 @@ struct SourceState {
 
 SourceState& sourceState();
 inline OutputRecord& sourceOutput() { return sourceState().output; }
+inline VoltParaBlock& voltParaBlock() { return sourceState().voltPara; }
+inline RequestState& requestState() { return sourceState().request; }
+// Defaults of loading: output record and block all zero, request state as
+// above. Called by the load handler only (and by tests through it).
 void resetSourceState();
 
 }  // namespace tbcom::source

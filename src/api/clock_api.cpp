@@ -1,0 +1,76 @@
+// Exports of the clock-test family.
+#include "api/host_io.h"
+#include "bus/clock_tests.h"
+
+using tbcom::api::Guard;
+using tbcom::api::OpenBench;
+using tbcom::api::TextOut;
+namespace bus = tbcom::bus;
+
+namespace {
+
+constexpr std::uint8_t kPositionStart = 0x27;
+constexpr std::uint8_t kLongStart = 0x3F;
+constexpr std::uint8_t kShortStart = 0x02;
+
+// A read hands its text to the host whatever the outcome (empty on failure).
+tbcom_bool handOver(char** result, const bus::ClockReading& r) {
+    TextOut(result, r.text);
+    return r.ok;
+}
+
+}  // namespace
+
+extern "C" {
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Error_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        return OpenBench(port) && bus::StartPositionClock(position, kPositionStart, frequency, seconds);
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_SD_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        return OpenBench(port) && bus::StartPositionClock(position, kLongStart, frequency, seconds);
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Error_Read(char** result, double frequency, uint8_t mode, uint8_t position,
+                                                  uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        if (!OpenBench(port)) return handOver(result, {});
+        return handOver(result, bus::ReadPositionClock(position, frequency, mode));
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Start(double frequency, int32_t seconds, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::StartClockUnit(kShortStart, frequency, seconds); });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_StartL(double frequency, int32_t seconds, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::StartClockUnit(kLongStart, frequency, seconds); });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Read(char** result, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        if (!OpenBench(port)) return handOver(result, {});
+        return handOver(result, bus::ReadClockUnitStatus());
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_ReadL(char** result, double frequency, uint8_t mode, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        if (!OpenBench(port)) return handOver(result, {});
+        return handOver(result, bus::ReadClockUnit(frequency, mode));
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Stop(uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::StopClockUnit(); });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL SetRefClock(uint8_t state, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::SetReferenceClock(state); });
+}
+
+}  // extern "C"
