@@ -141,6 +141,36 @@ TBCOM_API int32_t TBCOM_CALL ErrorOrder_gFun(const char *port, int32_t order, in
 
 /* ---- Standard meter ---- */
 
+/* Reads the bench's standard meter. On entry *data holds a request word:
+ * "MeterData" (or any text containing it): the meter's raw reply;
+ * "MeterData4W": the raw reply of a record-mode read (voltages, currents
+ * and angles kept for the source's correction); anything else: the reading
+ * text, comma-separated decimal numbers ("." separator), 28 fields for a
+ * three-phase meter (U a b c, I a b c, phase angles a b c, P a b c, Q a b c,
+ * S a b c, sums of P Q S, frequency, PF a b c total, voltage angles b c).
+ * The first call learns the meter's kind from the bench controller.
+ * No or bad reply: the last good text is written (empty after an output
+ * request) and 1 is returned; a reply of the wrong length gives an empty
+ * text. Returns 0 when the bench port cannot be opened (unless the VN-74
+ * port is open) or when the kind cannot be learned and no earlier text
+ * exists. The host's buffer must hold 1024 bytes. */
+TBCOM_API tbcom_bool TBCOM_CALL StdMeter_Read(char **data, const char *model, uint8_t port);
+/* As StdMeter_Read with a plain request, without kind learning and without
+ * the link switch; writes "RECV_BAD" when the meter does not answer.
+ * Returns 1 once past the port check. Buffer: 1024 bytes. */
+TBCOM_API tbcom_bool TBCOM_CALL StdMeter_Read_Direct(char **data, const char *model, uint8_t port);
+/* Fields 1 and 2 of the reading text (a single-phase meter's voltage and
+ * current) into *u and *i; from the last good text when the meter does not
+ * answer or answers with the wrong length; 0 when no text holds numbers.
+ * NULL pointers are not written. Returns 0 only when the bench port cannot
+ * be opened. */
+TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double *u, double *i, const char *model, uint8_t port);
+/* For models "TB8700", "TB8709" and an empty model sends "MC" + a + b + c +
+ * d (plain decimal) + CR and waits 1 s for a 6-byte reply containing ";";
+ * other models: nothing is sent and 1 is returned. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_StdMeter_Channel(const char *model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
+                                                      uint8_t port);
+
 /* ---- Amplifier and CT settings ---------------------------------------------- */
 
 /* Amplifier ratios: d1 voltage ratio, d2 current ratio, d3..d5 per-phase

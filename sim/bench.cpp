@@ -7,6 +7,8 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     controller_ = &line.add<ModbusSlave>("ctrl", 0xB1);
     board_ = &line.add<BenchBoard>();
     for (int p = 1; p <= cfg.positions; ++p) units_.push_back(&line.add<PositionUnit>(p, world));
+    AttachStdMeter(stdMeter, cfg.stdMeter, line, *controller_, world);
+    if (cfg.stdMeter != StdMeterModel::None) stdMeter.setKind(*controller_, cfg.stdMeterKind, cfg.maxCurrentA);
     platform.attach(cfg.benchCom, line);
 }
 

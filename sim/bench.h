@@ -12,6 +12,7 @@
 #include "modbus_slave.h"
 #include "position_unit.h"
 #include "sim_platform.h"
+#include "std_meter_rig.h"
 #include "world.h"
 
 namespace tbcom::sim {
@@ -19,6 +20,11 @@ namespace tbcom::sim {
 struct BenchConfig {
     int benchCom = 3;
     int positions = 3;
+    // The standard meter on the bench line, and what register 0 of the
+    // controller reports (left at 0 without a meter).
+    StdMeterModel stdMeter = StdMeterModel::None;
+    int stdMeterKind = 5;
+    double maxCurrentA = 100;
 };
 
 class Bench {
@@ -42,6 +48,7 @@ public:
     PositionUnit& unit(int position) { return *units_.at(static_cast<size_t>(position - 1)); }
     int positions() const { return static_cast<int>(units_.size()); }
     const BenchConfig& config() const { return cfg_; }
+    StdMeterRig stdMeter;
 
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
     void advance(double seconds) { clock.us += static_cast<std::uint64_t>(seconds * 1e6); }

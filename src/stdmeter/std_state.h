@@ -16,7 +16,12 @@ struct StdMeterState {
     std::uint8_t lx7000D2 = 0;
     std::uint8_t dd7400A0 = 0;
     std::string lastReading;   // last reading text that was not "RECV_BAD"
-    source::OutputRecord reading;  // StdReading
+    // StdReading: the last record-mode reading in the layout of the source
+    // output record, but in volts, amperes, degrees and hertz.
+    source::OutputRecord reading;
+    // Divisor of the small-current scaling while ReviseMode is 2 (1, 10 or
+    // 100); chosen with the source's current range.
+    double smallCurrentFactor = 1;
     double lastSentFrequency = 50;
 };
 

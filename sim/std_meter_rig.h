@@ -1,0 +1,34 @@
+// The standard meter of a simulated bench and its side of the bench
+// controller: register 0 reports the meter's kind and the bench's maximum
+// current, register 0x005A is the link switch (0 = the meter's line is
+// connected; for kinds 5 and 7 the meter hears nothing while it is open),
+// and register 58 reads back the built-in meter's values (kind 1).
+#pragma once
+
+#include <cstdint>
+
+#include "kp_meter.h"
+#include "modbus_slave.h"
+#include "plm_meter.h"
+#include "world.h"
+
+namespace tbcom::sim {
+
+enum class StdMeterModel { None, Kp3, Kp1N, Kp1G, Plm6007, Zak6009 };
+
+struct StdMeterRig {
+    KpMeter* kp = nullptr;
+    PlmMeter* plm = nullptr;
+    bool linkClosed = false;  // the switch's state (register 0x005A = 0)
+    int linkWrites = 0;
+
+    // Register 0: kind in the high byte, maximum current / 10 in the low.
+    void setKind(ModbusSlave& ctrl, int kind, double maxCurrentA);
+    // True while the meter hears the line.
+    bool meterConnected(const ModbusSlave& ctrl) const;
+};
+
+// Adds the meter to the line and hooks the controller's registers.
+void AttachStdMeter(StdMeterRig& rig, StdMeterModel model, Line& line, ModbusSlave& ctrl, const World& world);
+
+}  // namespace tbcom::sim

@@ -1,0 +1,66 @@
+#include "stdmeter/read_dispatch.h"
+
+#include "bus/transact.h"
+#include "core/state.h"
+#include "stdmeter/kp_meter.h"
+#include "stdmeter/link.h"
+#include "stdmeter/plm_meter.h"
+#include "stdmeter/reader_table.h"
+#include "stdmeter/record_scaling.h"
+#include "stdmeter/std_state.h"
+
+namespace tbcom::stdmeter {
+
+namespace {
+
+// Families whose readers are not part of this library build yet: their
+// meters answer nothing usable.
+std::string notYetRead(platform::PortHandle, const std::string&, bool) { return bus::kRecvBad; }
+
+const ReaderRow kKpRow{{}, "DT0", ReadKpMeter};
+
+}  // namespace
+
+const std::vector<ReaderRow>& ReaderTable() {
+    static const std::vector<ReaderRow> table{
+        {{"DD7400"}, "F-frame", notYetRead},
+        {{"PLM 600.7", "ZAK-K6009"}, "?", ReadPlmMeter},
+        {{"LX-7000B", "LX-7000D"}, "LX-7000 registers", notYetRead},
+        {{"LX-9700"}, "LX-9700 registers", notYetRead},
+        {{"TB8700B"}, "A0 TB8700B", notYetRead},
+        {{"LX-7000C"}, "LX-7000C registers", notYetRead},
+        {{"TB8760"}, "A0 TB8760", notYetRead},
+        {{"GF7400", "GF7404A"}, "GF7400 frame", notYetRead},
+        {{"VN-74"}, "VN-74 frame", notYetRead, true},
+        {{"TORVA"}, "TORVA frame", notYetRead},
+        {{"WB412U"}, "WB412U", notYetRead},
+        {{"WB412E-1S2"}, "WB412E registers", notYetRead},
+        {{"WB412I"}, "WB412I registers", notYetRead},
+        {{""}, "none", nullptr},
+    };
+    return table;
+}
+
+const ReaderRow& ReaderFor(const std::string& model) {
+    for (const auto& row : ReaderTable())
+        for (const auto& m : row.models)
+            if (m == model) return row;
+    return kKpRow;
+}
+
+std::string StdMeter_ReadDispatch(platform::PortHandle port, bool recordMode, bool noSwitch) {
+    std::string reply = bus::kRecvBad;
+    try {
+        if (core::state().outputBusy) return reply;
+        if (!noSwitch && !StdLink_Set(port, true)) return reply;
+        const ReaderRow& row = ReaderFor(core::state().stdMeterModel);
+        if (row.read) reply = row.read(row.onVn74Port ? core::state().vn74Port : port, core::state().stdMeterModel,
+                                       recordMode);
+        if (recordMode) ApplyTransformerScaling(stdState().reading);
+        if (!noSwitch) StdLink_Set(port, false);
+    } catch (...) {
+    }
+    return reply;
+}
+
+}  // namespace tbcom::stdmeter

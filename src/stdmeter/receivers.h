@@ -1,0 +1,23 @@
+// The two fixed-length receivers of the text-command standard meters. Both
+// poll the port's queue (pumping messages on every poll) for at most 1 s,
+// hold BusBusy at 1 while they wait, and keep the first n bytes of what has
+// arrived; later bytes of the same read are dropped.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tbcom::stdmeter {
+
+inline constexpr double kReceiveLimitSeconds = 1.0;
+
+// n bytes that contain ";", else "RECV_BAD". Gives up early when OutputBusy
+// becomes set and n >= 100.
+std::string ReceiveWithSemicolon(platform::PortHandle h, int n);
+// n bytes with every carriage return turned into ","; the text must contain
+// "," and start with "E", else "RECV_BAD". Gives up early whenever
+// OutputBusy becomes set.
+std::string ReceiveWithCommas(platform::PortHandle h, int n);
+
+}  // namespace tbcom::stdmeter
