@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs the benchmarks of the native build: processor time of a silent 2 s
+# wait on a real serial line, and the library's time per bus transaction.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
+ensure_packages "${NATIVE_PACKAGES[@]}"
+cmake --preset native >/dev/null
+cmake --build --preset native
+build/native/bench/bench_silent_wait 5
+build/native/bench/bench_transaction
