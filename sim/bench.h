@@ -11,6 +11,7 @@
 #include "line.h"
 #include "modbus_slave.h"
 #include "position_unit.h"
+#include "power_measure_unit.h"
 #include "sim_platform.h"
 #include "std_meter_rig.h"
 #include "world.h"
@@ -47,6 +48,10 @@ public:
     BenchBoard& board() { return *board_; }
     PositionUnit& unit(int position) { return *units_.at(static_cast<size_t>(position - 1)); }
     int positions() const { return static_cast<int>(units_.size()); }
+    // Power-measurement units, channels 0 .. 3 x positions, and the power
+    // test switch.
+    PowerMeasureUnit& powerUnit(int channel) { return *powerUnits_.at(static_cast<size_t>(channel)); }
+    PowerTestSwitch& powerTest() { return *powerTest_; }
     const BenchConfig& config() const { return cfg_; }
     StdMeterRig stdMeter;
 
@@ -58,6 +63,8 @@ private:
     ModbusSlave* controller_;
     BenchBoard* board_;
     std::vector<PositionUnit*> units_;
+    std::vector<PowerMeasureUnit*> powerUnits_;
+    PowerTestSwitch* powerTest_;
     bool installed_ = false;
 };
 

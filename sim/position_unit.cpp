@@ -16,7 +16,8 @@ void PositionUnit::onBurst(std::string_view burst, Line& line) {
     const bool refused = f->address != 0xFF && line.takeFault(name(), FaultKind::Refuse);
     if (refused) {
         reply = BusReply(f->start, address(), 0x15);
-    } else if (!HandleErrorCommand(*this, *f, line, reply) && !HandlePositionCommand(*this, *f, line, reply)) {
+    } else if (!HandleErrorCommand(*this, *f, line, reply) && !HandlePositionCommand(*this, *f, line, reply) &&
+               !HandlePositionTestCommand(*this, *f, line, reply)) {
         reply = BusReply(f->start, address(), 0x15);  // a command the unit does not know
     }
     if (f->address != 0xFF && !reply.empty()) line.reply(*this, reply);
