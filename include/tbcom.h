@@ -176,6 +176,95 @@ TBCOM_API tbcom_bool TBCOM_CALL SetRefClock(uint8_t state, uint8_t port);
 
 /* ---- Position switching and test commands ---- */
 
+/* Position p is bus address 0x41 + p. "P/all" below: position 0 broadcasts
+ * to all positions (never answered, reported as success); elsewhere position
+ * 0 addresses unit "A" (0x41). Every function returns 0 without sending when
+ * the bench port cannot be opened, and then leaves its outputs untouched. */
+
+/* Pulse channel of a position (P/all). */
+TBCOM_API tbcom_bool TBCOM_CALL Set_Pulse_Channel(uint8_t position, uint8_t channel, uint8_t port);
+/* Comparison channel at unit "A": channels 1..3 are sent as 0..2, from 4 on
+ * the channel itself (low byte). */
+TBCOM_API tbcom_bool TBCOM_CALL Set_CWChl(int32_t channel, uint8_t port);
+/* Comparison phase at unit "A". */
+TBCOM_API tbcom_bool TBCOM_CALL Set_CWPhase(uint8_t phase, uint8_t port);
+/* Circuit selection at unit "A"; waits 1.0 s after a successful switch. */
+TBCOM_API tbcom_bool TBCOM_CALL SelectCircuit(uint8_t circuit, uint8_t port);
+/* Cuts neutral n (unit at 0x42). */
+TBCOM_API tbcom_bool TBCOM_CALL CutNeutral(uint8_t n, uint8_t port);
+/* Power test switch (unit 0x08): state 1 on, anything else off. */
+TBCOM_API tbcom_bool TBCOM_CALL SetPowerTest(uint8_t state, uint8_t port);
+/* Starts the dial mark search (P/all). */
+TBCOM_API tbcom_bool TBCOM_CALL Search_mark(uint8_t position, uint8_t port);
+/* 1 only when the position reports the mark found. */
+TBCOM_API tbcom_bool TBCOM_CALL Search_mark_Result(uint8_t position, uint8_t port);
+/* Starts the creep / start-up test (P/all). */
+TBCOM_API tbcom_bool TBCOM_CALL CRPSTA_start(uint8_t position, uint8_t port);
+/* Clears the position's calculator, then starts the creep / start-up test. */
+TBCOM_API tbcom_bool TBCOM_CALL CRPSTA_clear(uint8_t position, uint8_t port);
+/* 1 only when the position reports the creep / start-up test passed. */
+TBCOM_API tbcom_bool TBCOM_CALL CRPSTA_Result(uint8_t position, uint8_t port);
+TBCOM_API tbcom_bool TBCOM_CALL AutoSub(uint8_t position, uint8_t port);
+TBCOM_API tbcom_bool TBCOM_CALL AutoSub_Reset(uint8_t position, uint8_t port);
+/* Starts a constant test: the position counts meter pulses and standard
+ * pulses (round(StdConst / meterConstant) standard pulses per meter pulse
+ * are sent). Position 0 starts unit "A" and then broadcasts. */
+TBCOM_API tbcom_bool TBCOM_CALL ConstTest_Start(uint8_t position, double meterConstant, uint8_t port);
+/* As ConstTest_Start with 1000 standard pulses per meter pulse. */
+TBCOM_API tbcom_bool TBCOM_CALL Count_Start(uint8_t position, uint8_t port);
+/* RS-485 channel of a position: state (low byte) 1 switches every channel
+ * off, waits 0.05 s and switches this one on; any other state switches it
+ * off. Position 0 switches all on (state 1) or off. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_485_Channel(uint8_t position, int32_t state, uint8_t port);
+/* As Set_485_Channel in one frame: state 1 on, else off (P/all). */
+TBCOM_API tbcom_bool TBCOM_CALL Set_485_ChannelS(uint8_t position, uint8_t state, uint8_t port);
+/* Trip mode 1..11 (P/all); any other mode returns 0 without sending. */
+TBCOM_API tbcom_bool TBCOM_CALL TripModeEn(int32_t mode, uint8_t position, uint8_t port);
+/* Voltage-fall test (P/all, position's low byte): t1 and t2 in seconds,
+ * each capped at 6000 and sent in tenths, and the count. */
+TBCOM_API tbcom_bool TBCOM_CALL VoltFall(uint8_t port, int32_t position, double t1, double t2, int32_t count);
+/* Mode 0, 1 or 2 of the power-measurement unit 0xA9 + channel; a mode above
+ * 2 returns 0 without sending. */
+TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_CTL(uint8_t channel, uint8_t mode, uint8_t port);
+
+/* Meter pulses counted since ConstTest_Start / Count_Start. No reply or a
+ * count that is not a number: *count = 0, result 0. */
+TBCOM_API tbcom_bool TBCOM_CALL Count_Read(int32_t *count, uint8_t position, uint8_t port);
+/* Energy of the constant test: *energy = meter pulses / meterConstant (0 for
+ * position 0), *stdEnergy = standard pulses / StdConst. On failure (no reply,
+ * a count that is not a number, meterConstant 0) both are left untouched. */
+TBCOM_API tbcom_bool TBCOM_CALL ConstPulse_Read(double *energy, double *stdEnergy, double meterConstant,
+                                                 uint8_t position, uint8_t port);
+/* Standard pulses counted; left untouched on failure. */
+TBCOM_API tbcom_bool TBCOM_CALL STD_Pulse_Read(double *count, uint8_t position, uint8_t port);
+/* Trip state digit of the position (0 when the unit reports no digit); -1
+ * and result 0 without a reply. */
+TBCOM_API tbcom_bool TBCOM_CALL Trip_Read(int32_t *state, uint8_t position, uint8_t port);
+/* Input states of unit "A"; empty on failure. Longest text: 4 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL IO_Read(char **text, uint8_t port);
+/* Power loss of the voltage circuit as "0.0000"; a field that is not a
+ * number is handed back as it came (result 0); empty without a reply.
+ * Longest text: 11 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL PowerLossU_Read(char **text, uint8_t position, uint8_t port);
+/* As PowerLossU_Read for the current circuit, as "0.00". Longest text: 10
+ * characters. */
+TBCOM_API tbcom_bool TBCOM_CALL PowerLossI_Read(char **text, uint8_t position, uint8_t port);
+/* Reads the standard meter, then with operation 0 one quantity of unit
+ * 0xA9 + channel: 0 and 1 as "0.00", 2 as "0.000" (quantity above 2: result
+ * 0, nothing sent). Other operations: empty text, result 1. No reply or a
+ * value that is not a number: empty text, result 0. Longest text: 6
+ * characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_Read_Single(char **text, uint8_t channel, uint8_t operation,
+                                                           uint8_t quantity, uint8_t port);
+/* Reads the standard meter, then the three quantities of each phase of the
+ * position's power-measurement units, nine fields each followed by ",":
+ * "0.00", "0.00", and the third quantity times the standard meter's current
+ * of the phase as "0.0000". Wiring 0 leaves phases 2 and 3 empty, wiring 2
+ * phase 2; a unit without a valid reply leaves its field empty (result 0).
+ * Position 0 gives the empty text. Longest text: 90 characters while the
+ * standard currents stay below 1000 A. */
+TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_Read(char **text, uint8_t position, uint8_t wiring, uint8_t port);
+
 /* ---- Function boards ---- */
 /* The function board of position p is bus address 0x41 + p; position 0
  * addresses 0x41 (no broadcast); p > 189 sends nothing and returns 0.

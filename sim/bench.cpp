@@ -8,6 +8,9 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     board_ = &line.add<BenchBoard>();
     clockUnit_ = &line.add<ClockUnit>(world);
     for (int p = 1; p <= cfg.positions; ++p) units_.push_back(&line.add<PositionUnit>(p, world));
+    board_->switches.world = &world;
+    for (int c = 0; c <= 3 * cfg.positions; ++c) powerUnits_.push_back(&line.add<PowerMeasureUnit>(c, world));
+    powerTest_ = &line.add<PowerTestSwitch>();
     if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
     platform.attach(cfg.benchCom, line);
 }

@@ -12,6 +12,7 @@
 #include "line.h"
 #include "modbus_slave.h"
 #include "position_unit.h"
+#include "power_measure_unit.h"
 #include "sim_platform.h"
 #include "std_meter_rig.h"
 #include "world.h"
@@ -49,6 +50,10 @@ public:
     ClockUnit& clockUnit() { return *clockUnit_; }
     PositionUnit& unit(int position) { return *units_.at(static_cast<size_t>(position - 1)); }
     int positions() const { return static_cast<int>(units_.size()); }
+    // Power-measurement units, channels 0 .. 3 x positions, and the power
+    // test switch.
+    PowerMeasureUnit& powerUnit(int channel) { return *powerUnits_.at(static_cast<size_t>(channel)); }
+    PowerTestSwitch& powerTest() { return *powerTest_; }
     const BenchConfig& config() const { return cfg_; }
     StdMeterRig stdMeter;
     // Puts a standard meter on the bench line and has register 0 of the
@@ -65,6 +70,8 @@ private:
     BenchBoard* board_;
     ClockUnit* clockUnit_;
     std::vector<PositionUnit*> units_;
+    std::vector<PowerMeasureUnit*> powerUnits_;
+    PowerTestSwitch* powerTest_;
     bool installed_ = false;
 };
 

@@ -10,6 +10,11 @@ void BenchBoard::onBurst(std::string_view burst, Line& line) {
         line.reply(*this, BusReply(f->start, 0x41, 0x15));
         return;
     }
+    std::string reply;
+    if (HandleBoardSwitchCommand(*this, *f, line, reply)) {
+        line.reply(*this, reply);
+        return;
+    }
     if (f->command == 0x33) lastNotice = f->data.empty() ? 0 : f->data[0] - '0';
     // Every command to unit "A" is acknowledged with its echo.
     line.reply(*this, BusReply(f->start, 0x41, f->command));

@@ -81,9 +81,17 @@ bool ParseClockOption(std::string_view text, int& position, double& secondsPerDa
     return true;
 }
 
+// Power-measurement channel 0 lives at the clock unit's address: it takes
+// the 0x02-start control characters and the voltage and current reads.
+static bool IsPowerChannelZeroCommand(const BusFrame& f) {
+    if (f.start != 0x02 || f.shortForm) return false;
+    return f.command == '0' || f.command == '1' || f.command == '2' || f.command == 0x04 || f.command == 0x05;
+}
+
 void ClockUnit::onBurst(std::string_view burst, Line& line) {
     auto f = ParseBusFrame(burst);
     if (!f || f->address != kAddress) return;
+    if (IsPowerChannelZeroCommand(*f)) return;  // answered by power channel 0
     received.push_back(*f);
     std::string reply = line.takeFault(name(), FaultKind::Refuse) ? BusReply(0x01, kAddress, 0x15) : handle(*f, line);
     line.reply(*this, reply);

@@ -17,7 +17,8 @@ void PositionUnit::onBurst(std::string_view burst, Line& line) {
     if (refused) {
         reply = BusReply(f->start, address(), 0x15);
     } else if (!HandleErrorCommand(*this, *f, line, reply) && !HandlePositionCommand(*this, *f, line, reply) &&
-               !HandleClockCommand(*this, *f, line, reply) && !HandleBoardCommand(*this, *f, line, reply)) {
+               !HandleClockCommand(*this, *f, line, reply) && !HandleBoardCommand(*this, *f, line, reply) &&
+               !HandlePositionTestCommand(*this, *f, line, reply)) {
         reply = BusReply(f->start, address(), 0x15);  // a command the unit does not know
     }
     if (f->address != 0xFF && !reply.empty()) line.reply(*this, reply);

@@ -33,6 +33,24 @@ struct PositionSwitches {
     std::vector<std::uint8_t> orders;  // order codes received (0x04, 0x07, ...)
 };
 
+// Counting, trip and power-test state of a unit.
+struct PositionTests {
+    // Constant test / pulse count: running since startUs, with the standard
+    // pulses per meter pulse the host sent.
+    bool counting = false;
+    std::uint64_t countStartUs = 0;
+    std::int64_t stdPerMeterPulse = 0;
+    // When set, the 16 characters of the count reply instead of the counts.
+    std::string countFieldOverride;
+    char tripState = '0';       // what the trip read reports
+    std::string tripMode;       // command and data of the last trip mode
+    bool autoSub = false;
+    std::string voltFall;       // the 18 digits of the last voltage-fall test
+    std::string neutralCut;     // data of the last neutral cut (unit 0x42)
+    // When set, the 10 characters of the power-loss replies.
+    std::string powerLossOverride;
+};
+
 class PositionUnit : public Device {
 public:
     PositionUnit(int position, World& world)
@@ -45,6 +63,7 @@ public:
 
     ErrorMeasurement error;
     PositionSwitches switches;
+    PositionTests tests;
     std::vector<BusFrame> received;  // every frame this unit took
     ClockGate clock;                 // the calculator's clock test
     FunctionBoard board;             // the position's function board
@@ -62,6 +81,13 @@ bool HandleErrorCommand(PositionUnit& u, const BusFrame& f, Line& line, std::str
 bool HandlePositionCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
 bool HandleClockCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
 bool HandleBoardCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
+bool HandlePositionTestCommand(PositionUnit& u, const BusFrame& f, Line& line, std::string& reply);
+
+// Meter and standard pulses counted at the position since the count started.
+struct PulseCount {
+    std::int64_t meter = 0, standard = 0;
+};
+PulseCount CurrentCount(PositionUnit& u, std::uint64_t nowUs);
 
 // The error the calculator shows now, in thousandths of a percent, and how
 // many measurements have completed since the start.

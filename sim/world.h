@@ -31,6 +31,12 @@ struct MeterUnderTest {
     double errorPct = 0;      // how far its registration is off, percent
     double clockErrorSPerDay = 0;  // + = its clock runs fast
     double clockHz = 1;            // nominal rate of its clock pulse output
+    // What the meter's own circuits draw, per phase: the voltage circuit as
+    // a conductance and an admittance (1.5 W and 6 VA at 220 V), the current
+    // circuit as an impedance (0.5 VA at 5 A).
+    double voltageCircuitS = 1.5 / 48400;
+    double voltageCircuitAdmittanceS = 6.0 / 48400;
+    double currentCircuitOhm = 0.02;
 };
 
 struct World {

@@ -232,6 +232,7 @@ TEST_F(BusTransactTest, MeterKindSixHasNoSwitchAndClockVariantNeverSwitches) {
 }
 
 TEST_F(BusTransactTest, ClockUnitAddressInTheBusVariant) {
+    bench.clockUnit().powered = false;  // a scripted unit stands in for it
     auto& clock = bench.line.add<ScriptDevice>("clock", BusAddress(0xA9));
     // Checksum wrong, but the unit's 0x06 acknowledgement is all that counts.
     clock.replies.push_back(Bytes({0x01, 0xA9, 0x06, 0x06, 0x00, 0x17}));
@@ -248,6 +249,7 @@ TEST_F(BusTransactTest, ClockUnitAddressInTheBusVariant) {
 }
 
 TEST_F(BusTransactTest, ClockVariantLengthsChecksAndRetries) {
+    bench.clockUnit().powered = false;  // a scripted unit stands in for it
     auto& clock = bench.line.add<ScriptDevice>("clock", BusAddress(0xA9));
     const std::string twelve = sim::BusReply(0x01, 0xA9, 0x03, "123456");
     clock.replies.push_back(twelve + "\x01\x02");  // extra bytes dropped

@@ -1,0 +1,294 @@
+// Switching and test commands on the simulated bench: the exact frames, the
+// units' state they leave behind, refusals and silence, and the pauses of
+// the two-frame commands on the virtual clock.
+#include <functional>
+
+#include "core/state.h"
+#include "position_test_support.h"
+#include "tbcom.h"
+
+namespace tbcom::test {
+namespace {
+
+constexpr std::uint8_t P = 3;  // the bench port of the fixture
+
+struct FrameCase {
+    const char* name;
+    std::function<tbcom_bool()> call;
+    std::vector<std::string> frames;  // expected bus frames, in order
+    char preamble = '\xFE';
+};
+
+std::vector<FrameCase> Cases() {
+    const std::string d8 = "000000000008", d1000 = "000000001000";
+    return {
+        {"Set_Pulse_Channel pos 2", [] { return Set_Pulse_Channel(2, 3, P); }, {Frame(1, 0x43, 0x11, "3")}},
+        {"Set_Pulse_Channel all", [] { return Set_Pulse_Channel(0, 1, P); }, {Frame(1, 0xFF, 0x11, "1")}},
+        {"Set_CWChl 1 -> 0", [] { return Set_CWChl(1, P); }, {Frame(1, 0x41, 0x36, "0")}},
+        {"Set_CWChl 3 -> 2", [] { return Set_CWChl(3, P); }, {Frame(1, 0x41, 0x36, "2")}},
+        {"Set_CWChl 5 as is", [] { return Set_CWChl(5, P); }, {Frame(1, 0x41, 0x36, "5")}},
+        {"Set_CWChl low byte 4", [] { return Set_CWChl(0x104, P); }, {Frame(1, 0x41, 0x36, "4")}},
+        {"Set_CWPhase", [] { return Set_CWPhase(2, P); }, {Frame(1, 0x41, 0x3C, "2")}},
+        {"CutNeutral", [] { return CutNeutral(2, P); }, {Frame(1, 0x42, 0x2F, "21")}},
+        {"Search_mark pos 1", [] { return Search_mark(1, P); }, {Frame(1, 0x42, 0x07)}},
+        {"Search_mark all", [] { return Search_mark(0, P); }, {Frame(1, 0xFF, 0x07)}},
+        {"Search_mark_Result", [] { return Search_mark_Result(3, P); }, {Frame(1, 0x44, 0x08)}},
+        {"CRPSTA_start", [] { return CRPSTA_start(3, P); }, {Frame(1, 0x44, 0x09)}},
+        {"CRPSTA_start all", [] { return CRPSTA_start(0, P); }, {Frame(1, 0xFF, 0x09)}},
+        {"CRPSTA_clear", [] { return CRPSTA_clear(2, P); }, {Frame(1, 0x43, 0x0C), Frame(1, 0x43, 0x09)}},
+        {"CRPSTA_Result", [] { return CRPSTA_Result(1, P); }, {Frame(1, 0x42, 0x0A)}},
+        {"AutoSub", [] { return AutoSub(1, P); }, {Frame(1, 0x42, 0x42)}},
+        {"AutoSub all", [] { return AutoSub(0, P); }, {Frame(1, 0xFF, 0x42)}},
+        {"AutoSub_Reset", [] { return AutoSub_Reset(2, P); }, {Frame(1, 0x43, 0x31)}},
+        {"ConstTest_Start pos 1", [] { return ConstTest_Start(1, 1200, P); }, {Frame(1, 0x42, 0x15, d8)}},
+        {"ConstTest_Start all", [] { return ConstTest_Start(0, 1200, P); },
+         {Frame(1, 0x41, 0x15, d8), Frame(1, 0xFF, 0x15, d8)}},
+        {"Count_Start", [] { return Count_Start(2, P); }, {Frame(1, 0x43, 0x15, d1000)}},
+        {"Count_Start all", [] { return Count_Start(0, P); },
+         {Frame(1, 0x41, 0x15, d1000), Frame(1, 0xFF, 0x15, d1000)}},
+        {"Set_485_Channel (3, 1)", [] { return Set_485_Channel(3, 1, P); },
+         {Frame(1, 0xFF, 0x10, "1"), Frame(1, 0x44, 0x10, "0")}},
+        {"Set_485_Channel (3, 0)", [] { return Set_485_Channel(3, 0, P); }, {Frame(1, 0x44, 0x10, "1")}},
+        {"Set_485_Channel low byte 1", [] { return Set_485_Channel(3, 0x101, P); },
+         {Frame(1, 0xFF, 0x10, "1"), Frame(1, 0x44, 0x10, "0")}},
+        {"Set_485_Channel all on", [] { return Set_485_Channel(0, 1, P); }, {Frame(1, 0xFF, 0x10, "0")}},
+        {"Set_485_Channel all off", [] { return Set_485_Channel(0, 2, P); }, {Frame(1, 0xFF, 0x10, "1")}},
+        {"Set_485_ChannelS on", [] { return Set_485_ChannelS(2, 1, P); }, {Frame(1, 0x43, 0x10, "0")}},
+        {"Set_485_ChannelS off", [] { return Set_485_ChannelS(2, 0, P); }, {Frame(1, 0x43, 0x10, "1")}},
+        {"Set_485_ChannelS all", [] { return Set_485_ChannelS(0, 1, P); }, {Frame(1, 0xFF, 0x10, "0")}},
+        {"VoltFall capped", [] { return VoltFall(P, 1, 7000, 2.5, 3); },
+         {Frame(1, 0x42, 0x2E, "060000000025000003")}},
+        {"VoltFall low byte, all", [] { return VoltFall(P, 0x100, 12.34, 6000, 120); },
+         {Frame(1, 0xFF, 0x2E, "000123060000000120")}},
+        {"Power_Measure_CTL mode 0", [] { return Power_Measure_CTL(1, 0, P); }, {Frame(2, 0xAA, '1')}, '\xFD'},
+        {"Power_Measure_CTL mode 1", [] { return Power_Measure_CTL(2, 1, P); }, {Frame(2, 0xAB, '0')}, '\xFD'},
+        {"Power_Measure_CTL mode 2", [] { return Power_Measure_CTL(3, 2, P); }, {Frame(2, 0xAC, '2')}, '\xFD'},
+    };
+}
+
+class PositionSwitchingTest : public SimBenchTest {};
+
+TEST_F(PositionSwitchingTest, EachCommandSendsItsFramesAndSucceeds) {
+    for (const FrameCase& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        bench.line.clearLog();
+        EXPECT_EQ(c.call(), 1);
+        EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll(c.frames));
+        for (const std::string& w : writes()) EXPECT_EQ(w[0], c.preamble);
+    }
+}
+
+TEST_F(PositionSwitchingTest, TripModesSendTheirBytesAndOthersSendNothing) {
+    const std::vector<std::pair<int, std::string>> modes = {
+        {1, "=0"}, {2, "=1"}, {3, "=2"}, {4, "C1"}, {5, "C0"}, {6, "D0"},
+        {7, "D1"}, {8, "D2"}, {9, "D3"}, {10, "630"}, {11, "631"},
+    };
+    for (const auto& [mode, bytes] : modes) {
+        SCOPED_TRACE(mode);
+        bench.line.clearLog();
+        EXPECT_EQ(TripModeEn(mode, 2, P), 1);
+        EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll({Frame(1, 0x43, bytes[0], bytes.substr(1))}));
+        EXPECT_EQ(bench.unit(2).tests.tripMode, bytes);
+    }
+    bench.line.clearLog();
+    EXPECT_EQ(TripModeEn(4, 0, P), 1);
+    EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll({Frame(1, 0xFF, 'C', "1")}));
+    for (int mode : {0, 12, -1, 255}) {
+        bench.line.clearLog();
+        EXPECT_EQ(TripModeEn(mode, 1, P), 0) << mode;
+        EXPECT_TRUE(writes().empty()) << mode;
+    }
+}
+
+TEST_F(PositionSwitchingTest, ModesWithoutAFrameSendNothing) {
+    EXPECT_EQ(Power_Measure_CTL(1, 3, P), 0);
+    EXPECT_EQ(Power_Measure_CTL(1, 200, P), 0);
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(bench.powerUnit(1).mode, 0);
+}
+
+TEST_F(PositionSwitchingTest, PowerTestUsesTheShortFrame) {
+    EXPECT_EQ(SetPowerTest(1, P), 1);
+    EXPECT_TRUE(bench.powerTest().on);
+    EXPECT_EQ(SetPowerTest(0, P), 1);
+    EXPECT_FALSE(bench.powerTest().on);
+    EXPECT_EQ(SetPowerTest(7, P), 1);
+    const auto w = writes();
+    ASSERT_EQ(w.size(), 3u);
+    EXPECT_EQ(Hex(w[0]), Hex(WithPreamble(Bytes({0x02, 0x08, 0x03, 0x30, 0x33, 0x17, 0x0D}), '\xFD')));
+    EXPECT_EQ(Hex(w[1]), Hex(WithPreamble(Bytes({0x02, 0x08, 0x03, 0x31, 0x34, 0x17, 0x0D}), '\xFD')));
+    EXPECT_EQ(w[2], w[1]);
+}
+
+TEST_F(PositionSwitchingTest, UnitsKeepWhatTheyWereTold) {
+    ASSERT_EQ(SelectCircuit(2, P), 1);
+    ASSERT_EQ(Set_CWChl(2, P), 1);
+    ASSERT_EQ(Set_CWPhase(3, P), 1);
+    ASSERT_EQ(CutNeutral(1, P), 1);
+    ASSERT_EQ(VoltFall(P, 3, 1.5, 0.25, 7), 1);
+    ASSERT_EQ(AutoSub(1, P), 1);
+    ASSERT_EQ(Set_Pulse_Channel(0, 4, P), 1);
+    ASSERT_EQ(Power_Measure_CTL(4, 2, P), 1);
+    EXPECT_EQ(bench.board().switches.circuit, 2);
+    EXPECT_EQ(bench.board().switches.comparisonChannel, 1);
+    EXPECT_EQ(bench.board().switches.comparisonPhase, 3);
+    EXPECT_EQ(bench.unit(1).tests.neutralCut, "11");
+    // 2.5 tenths rounds to the even 2.
+    EXPECT_EQ(bench.unit(3).tests.voltFall, "000015000002000007");
+    EXPECT_TRUE(bench.unit(1).tests.autoSub);
+    for (int p = 1; p <= 3; ++p) EXPECT_EQ(bench.unit(p).switches.pulseChannel, 4);
+    EXPECT_EQ(bench.powerUnit(4).mode, '2');
+    ASSERT_EQ(AutoSub_Reset(0, P), 1);
+    EXPECT_FALSE(bench.unit(1).tests.autoSub);
+}
+
+TEST_F(PositionSwitchingTest, OnlyOneRs485ChannelIsOnAfterSwitching) {
+    ASSERT_EQ(Set_485_Channel(0, 1, P), 1);
+    for (int p = 1; p <= 3; ++p) EXPECT_TRUE(bench.unit(p).switches.rs485On);
+    ASSERT_EQ(Set_485_Channel(2, 1, P), 1);
+    EXPECT_FALSE(bench.unit(1).switches.rs485On);
+    EXPECT_TRUE(bench.unit(2).switches.rs485On);
+    EXPECT_FALSE(bench.unit(3).switches.rs485On);
+    ASSERT_EQ(Set_485_Channel(2, 0, P), 1);
+    EXPECT_FALSE(bench.unit(2).switches.rs485On);
+}
+
+TEST_F(PositionSwitchingTest, Rs485SwitchPausesFiftyMillisecondsAfterTheBroadcast) {
+    ASSERT_EQ(Set_485_Channel(3, 1, P), 1);
+    const auto w = bench.line.hostWriteEntries();
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[1].atUs - w[0].atUs, 50000u);
+    // No reply is read for the broadcast: the pause starts at its write.
+    EXPECT_EQ(bench.line.log()[1].dir, sim::WireEntry::FromHost);
+}
+
+TEST_F(PositionSwitchingTest, ErrorOrderSwitchesTheChannelWithTheSameBytesAndTiming) {
+    for (int order : {10, 11}) {
+        SCOPED_TRACE(order);
+        bench.line.clearLog();
+        ASSERT_EQ(Set_485_Channel(2, order == 10 ? 1 : 0, P), 1);
+        const auto direct = bench.line.hostWriteEntries();
+        bench.line.clearLog();
+        const char* pair[2] = {nullptr, nullptr};
+        ASSERT_EQ(ErrorOrder_gFun("COM3", order, 2, 0, pair), -1);
+        const auto viaOrder = bench.line.hostWriteEntries();
+        ASSERT_EQ(direct.size(), viaOrder.size());
+        ASSERT_EQ(direct.size(), order == 10 ? 2u : 1u);
+        for (size_t i = 0; i < direct.size(); ++i) {
+            EXPECT_EQ(Hex(direct[i].bytes), Hex(viaOrder[i].bytes));
+            EXPECT_EQ(direct[i].atUs - direct[0].atUs, viaOrder[i].atUs - viaOrder[0].atUs);
+        }
+        EXPECT_EQ(pair[0], nullptr);
+    }
+}
+
+TEST_F(PositionSwitchingTest, ConstantTestForAllStartsUnitAThenBroadcastsTenMillisecondsLater) {
+    ASSERT_EQ(ConstTest_Start(0, 1200, P), 1);
+    const auto w = bench.line.hostWriteEntries();
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[1].atUs, ReplyEndUs(bench.line, 0) + 10000);
+    EXPECT_TRUE(bench.board().switches.counting);
+    for (int p = 1; p <= 3; ++p) EXPECT_TRUE(bench.unit(p).tests.counting);
+}
+
+TEST_F(PositionSwitchingTest, ConstantTestPulsesFollowStdConst) {
+    core::state().stdConst = 36000;
+    ASSERT_EQ(ConstTest_Start(1, 1200, P), 1);  // 36000 / 1200 = 30
+    ASSERT_EQ(ConstTest_Start(2, 7, P), 1);     // 5142.86 -> 5143
+    const auto f = BusFrames(bench.line);
+    ASSERT_EQ(f.size(), 2u);
+    EXPECT_EQ(f[0], Frame(1, 0x42, 0x15, "000000000030"));
+    EXPECT_EQ(f[1], Frame(1, 0x43, 0x15, "000000005143"));
+    EXPECT_EQ(bench.unit(2).tests.stdPerMeterPulse, 5143);
+}
+
+TEST_F(PositionSwitchingTest, SelectCircuitWaitsOneSecondAfterTheReply) {
+    ASSERT_EQ(SelectCircuit(1, P), 1);
+    EXPECT_EQ(bench.clock.us, ReplyEndUs(bench.line, 0) + 1000000);
+}
+
+TEST_F(PositionSwitchingTest, SelectCircuitFailsWithoutTheSecondWhenUnitASilent) {
+    bench.line.inject({"board", sim::FaultKind::Silence, -1});
+    ASSERT_EQ(SelectCircuit(1, P), 0);
+    const auto w = bench.line.hostWriteEntries();
+    ASSERT_EQ(w.size(), 3u);  // three attempts
+    // The last attempt's 2.0 s silence ends the call, with no 1.0 s pause.
+    EXPECT_LT(bench.clock.us - w[2].atUs, 2100000u);
+}
+
+TEST_F(PositionSwitchingTest, ResultReadsNeedStatusOne) {
+    EXPECT_EQ(Search_mark_Result(1, P), 1);
+    EXPECT_EQ(CRPSTA_Result(1, P), 1);
+    bench.unit(1).switches.markFound = false;
+    bench.unit(1).switches.crpstaPassed = false;
+    EXPECT_EQ(Search_mark_Result(1, P), 0);
+    EXPECT_EQ(CRPSTA_Result(1, P), 0);
+    // Unit "A" echoes the command, which is no "1".
+    EXPECT_EQ(Search_mark_Result(0, P), 0);
+}
+
+TEST_F(PositionSwitchingTest, ResultReadOfASilentPositionIsSentOnce) {
+    bench.line.inject({"pos2", sim::FaultKind::Silence, -1});
+    EXPECT_EQ(Search_mark_Result(2, P), 0);
+    EXPECT_EQ(writes().size(), 1u);
+    bench.line.clearLog();
+    EXPECT_EQ(CRPSTA_Result(2, P), 0);
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(PositionSwitchingTest, RefusalFailsCheckedCommandsOnly) {
+    // 0x10 and 0x11 are refusal-checked: every attempt is refused.
+    bench.line.inject({"pos1", sim::FaultKind::Refuse, 3});
+    EXPECT_EQ(Set_485_ChannelS(1, 1, P), 0);
+    EXPECT_EQ(writes().size(), 3u);
+    bench.line.inject({"pos1", sim::FaultKind::Refuse, 3});
+    EXPECT_EQ(Set_Pulse_Channel(1, 2, P), 0);
+    // "=" (trip mode 1) is not: the refusal is a well-formed reply.
+    bench.line.inject({"pos1", sim::FaultKind::Refuse, 1});
+    EXPECT_EQ(TripModeEn(1, 1, P), 1);
+    // "6" (trip mode 10) is.
+    bench.line.inject({"pos1", sim::FaultKind::Refuse, 3});
+    EXPECT_EQ(TripModeEn(10, 1, P), 0);
+}
+
+TEST_F(PositionSwitchingTest, CreepClearTakesItsResultFromTheSecondFrame) {
+    bench.line.inject({"pos2", sim::FaultKind::Silence, 3});  // the whole 0x0C exchange
+    EXPECT_EQ(CRPSTA_clear(2, P), 1);
+    EXPECT_TRUE(bench.unit(2).switches.crpstaRunning);
+    bench.line.inject({"pos2", sim::FaultKind::Silence, 4});  // 0x0C and the first 0x09
+    bench.line.inject({"pos2", sim::FaultKind::BadChecksum, 2});
+    EXPECT_EQ(CRPSTA_clear(2, P), 0);
+}
+
+TEST_F(PositionSwitchingTest, OutputBusyRefusesWithoutSending) {
+    ASSERT_EQ(Search_mark(1, P), 1);  // ports open
+    bench.line.clearLog();
+    core::state().outputBusy = 1;
+    EXPECT_EQ(Set_485_Channel(2, 0, P), 0);
+    EXPECT_EQ(SelectCircuit(1, P), 0);
+    EXPECT_EQ(SetPowerTest(1, P), 0);
+    // A broadcast is refused too.
+    EXPECT_EQ(AutoSub(0, P), 0);
+    EXPECT_TRUE(writes().empty());
+    core::state().outputBusy = 0;
+}
+
+TEST_F(PositionSwitchingTest, UnavailableBenchPortSendsNothing) {
+    const std::vector<std::function<tbcom_bool()>> calls = {
+        [] { return Set_Pulse_Channel(1, 1, 4); }, [] { return Set_CWChl(1, 4); },
+        [] { return Set_CWPhase(1, 4); },         [] { return SelectCircuit(1, 4); },
+        [] { return CutNeutral(1, 4); },          [] { return SetPowerTest(1, 4); },
+        [] { return Search_mark(0, 4); },         [] { return Search_mark_Result(1, 4); },
+        [] { return CRPSTA_start(0, 4); },        [] { return CRPSTA_clear(1, 4); },
+        [] { return CRPSTA_Result(1, 4); },       [] { return AutoSub(0, 4); },
+        [] { return AutoSub_Reset(0, 4); },       [] { return ConstTest_Start(0, 1200, 4); },
+        [] { return Count_Start(0, 4); },         [] { return Set_485_Channel(0, 1, 4); },
+        [] { return Set_485_ChannelS(0, 1, 4); }, [] { return TripModeEn(1, 0, 4); },
+        [] { return VoltFall(4, 0, 1, 1, 1); },   [] { return Power_Measure_CTL(1, 0, 4); },
+    };
+    for (size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i](), 0) << i;
+    EXPECT_TRUE(bench.line.log().empty());
+}
+
+}  // namespace
+}  // namespace tbcom::test
