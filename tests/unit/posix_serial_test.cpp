@@ -1,0 +1,333 @@
+// The POSIX serial ports against a pseudo-terminal: the library opens the
+// slave through $TBCOM_COMDIR/COM7, the test plays the device on the master.
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_serial.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using tbcom::platform::Parity;
+using tbcom::platform::PortHandle;
+using tbcom::platform::SerialSettings;
+using tbcom::platform::StopBits;
+
+tbcom::platform::Platform& os() { return tbcom::platform::native(); }
+
+// Sets an environment variable for one scope and restores it afterwards.
+class EnvVar {
+public:
+    EnvVar(const char* name, const char* value) : name_(name) {
+        if (const char* old = getenv(name)) old_ = old, had_ = true;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~EnvVar() {
+        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
+        else unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+class PtyPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/tbcom-serial-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(master_, 0);
+        ASSERT_EQ(grantpt(master_), 0);
+        ASSERT_EQ(unlockpt(master_), 0);
+        slavePath_ = ptsname(master_);
+        // The test's own slave descriptor keeps the terminal alive between
+        // the library's opens, as a serial driver would.
+        peer_ = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(peer_, 0);
+        fs::create_symlink(slavePath_, dir_ / "COM7");
+        env_ = std::make_unique<EnvVar>("TBCOM_COMDIR", dir_.c_str());
+    }
+    void TearDown() override {
+        if (h_) os().serialClose(h_);
+        env_.reset();
+        if (peer_ >= 0) close(peer_);
+        if (master_ >= 0) close(master_);
+        fs::remove_all(dir_);
+    }
+
+    PortHandle openPort() {
+        h_ = os().serialOpen(7);
+        return h_;
+    }
+    // Bytes the library wrote, as the device sees them.
+    std::string drainMaster() {
+        std::string got;
+        for (int i = 0; i < 100; ++i) {
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, i == 0 ? 200 : 20) <= 0) break;
+            char buf[256];
+            ssize_t n = read(master_, buf, sizeof buf);
+            if (n <= 0) break;
+            got.append(buf, static_cast<size_t>(n));
+        }
+        return got;
+    }
+    // Sends bytes from the device and waits until the driver holds them.
+    void deviceSends(const std::string& bytes) {
+        ASSERT_EQ(write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        for (int i = 0; i < 1000 && os().serialQueued(h_) < static_cast<int>(bytes.size()); ++i) usleep(1000);
+        ASSERT_EQ(os().serialQueued(h_), static_cast<int>(bytes.size()));
+    }
+    termios slaveTermios() {
+        termios t{};
+        EXPECT_EQ(tcgetattr(peer_, &t), 0);
+        return t;
+    }
+
+    fs::path dir_;
+    std::string slavePath_;
+    int master_ = -1, peer_ = -1;
+    PortHandle h_ = 0;
+    std::unique_ptr<EnvVar> env_;
+};
+
+TEST(SerialPath, FromComNumber) {
+    {
+        EnvVar e("TBCOM_COMDIR", nullptr);
+        EXPECT_EQ(tbcom::platform::posix::SerialPath(1), "/dev/ttyS0");
+        EXPECT_EQ(tbcom::platform::posix::SerialPath(12), "/dev/ttyS11");
+        EXPECT_EQ(tbcom::platform::posix::SerialPath(0), "");
+        EXPECT_EQ(tbcom::platform::posix::SerialPath(-3), "");
+    }
+    {
+        EnvVar e("TBCOM_COMDIR", "/run/bench");
+        EXPECT_EQ(tbcom::platform::posix::SerialPath(3), "/run/bench/COM3");
+    }
+    {
+        EnvVar e("TBCOM_COMDIR", "/run/bench/");
+        EXPECT_EQ(tbcom::platform::posix::SerialPath(12), "/run/bench/COM12");
+    }
+    {
+        EnvVar e("TBCOM_COMDIR", "");
+        EXPECT_EQ(tbcom::platform::posix::SerialPath(2), "/dev/ttyS1");
+    }
+}
+
+TEST_F(PtyPortTest, OpensInRawMode) {
+    // Start from a cooked terminal so the open has something to undo.
+    termios cooked = slaveTermios();
+    cooked.c_lflag |= ECHO | ICANON | ISIG;
+    cooked.c_iflag |= ICRNL;
+    cooked.c_oflag |= OPOST | ONLCR;
+    ASSERT_EQ(tcsetattr(peer_, TCSANOW, &cooked), 0);
+
+    const PortHandle h = openPort();
+    ASSERT_NE(h, 0u);
+    EXPECT_GE(h, 3u);  // the handle is the descriptor
+    const termios t = slaveTermios();
+    EXPECT_EQ(t.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(t.c_iflag & (ICRNL | IXON | ISTRIP), 0u);
+    EXPECT_EQ(t.c_oflag & OPOST, 0u);
+    EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(t.c_cc[VMIN], 0);
+    EXPECT_EQ(t.c_cc[VTIME], 0);
+    EXPECT_NE(fcntl(static_cast<int>(h), F_GETFL) & O_NONBLOCK, 0);
+    EXPECT_NE(fcntl(static_cast<int>(h), F_GETFD) & FD_CLOEXEC, 0);
+}
+
+TEST_F(PtyPortTest, MissingOrNonTerminalPathFails) {
+    EXPECT_EQ(os().serialOpen(8), 0u);  // no COM8
+    { std::ofstream(dir_ / "COM9") << "not a terminal"; }
+    const auto fdsBefore = std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+    EXPECT_EQ(os().serialOpen(9), 0u);
+    const auto fdsAfter = std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+    EXPECT_EQ(fdsAfter, fdsBefore);  // the failed open left nothing open
+    EXPECT_EQ(os().serialOpen(0), 0u);
+}
+
+TEST_F(PtyPortTest, NeverHandsOutDescriptorZero) {
+    const int savedStdin = dup(0);
+    ASSERT_GE(savedStdin, 0);
+    close(0);
+    const PortHandle h = openPort();
+    const bool zeroStillFree = fcntl(0, F_GETFD) == -1;
+    dup2(savedStdin, 0);
+    close(savedStdin);
+    EXPECT_NE(h, 0u);
+    EXPECT_TRUE(zeroStillFree);
+}
+
+TEST_F(PtyPortTest, OpenIsExclusiveUntilClosed) {
+    const PortHandle h = openPort();
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(os().serialOpen(7), 0u);
+    int excl = 0;
+    ASSERT_EQ(ioctl(peer_, TIOCGEXCL, &excl), 0);
+    EXPECT_EQ(excl, 1);  // other processes are kept out too
+
+    os().serialClose(h);
+    h_ = 0;
+    ASSERT_EQ(ioctl(peer_, TIOCGEXCL, &excl), 0);
+    EXPECT_EQ(excl, 0);  // released with the close, though the terminal stays open
+    EXPECT_EQ(fcntl(static_cast<int>(h), F_GETFD), -1);
+    EXPECT_NE(openPort(), 0u);
+}
+
+// A pseudo-terminal keeps the baud, the stop bits, PARODD, CMSPAR and the
+// input flags but forces 8 bits without parity; the port still reads back the
+// framing that was asked for, as far as the terminal can carry it.
+TEST_F(PtyPortTest, EveryFramingReadsBack) {
+    ASSERT_NE(openPort(), 0u);
+    const Parity parities[] = {Parity::None, Parity::Odd, Parity::Even, Parity::Mark, Parity::Space};
+    for (Parity p : parities)
+        for (int bits = 5; bits <= 8; ++bits)
+            for (StopBits st : {StopBits::One, StopBits::Two}) {
+                const SerialSettings s{4800, static_cast<std::uint8_t>(bits), p, st};
+                SCOPED_TRACE(testing::Message() << "bits " << bits << " parity " << int(p) << " stop " << int(st));
+                ASSERT_TRUE(os().serialSetSettings(h_, s));
+                SerialSettings got;
+                ASSERT_TRUE(os().serialGetSettings(h_, got));
+                EXPECT_EQ(got, (SerialSettings{4800, static_cast<std::uint8_t>(bits == 8 ? 8 : 7), p, st}));
+                const termios t = slaveTermios();
+                EXPECT_EQ((t.c_iflag & INPCK) != 0, p != Parity::None);
+                EXPECT_EQ((t.c_iflag & ISTRIP) != 0, bits < 8);
+                EXPECT_EQ((t.c_cflag & CSTOPB) != 0, st == StopBits::Two);
+                EXPECT_EQ((t.c_cflag & CMSPAR) != 0, p == Parity::Mark || p == Parity::Space);
+                EXPECT_EQ((t.c_cflag & PARODD) != 0, p == Parity::Mark || p == Parity::Odd);
+                EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B4800));
+            }
+}
+
+TEST_F(PtyPortTest, EveryStandardBaudReadsBack) {
+    ASSERT_NE(openPort(), 0u);
+    const std::pair<std::uint32_t, speed_t> bauds[] = {
+        {300, B300},     {600, B600},     {1200, B1200},   {2400, B2400},   {4800, B4800},
+        {9600, B9600},   {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200},
+    };
+    for (auto [baud, code] : bauds) {
+        const SerialSettings s{baud, 8, Parity::Even, StopBits::One};
+        ASSERT_TRUE(os().serialSetSettings(h_, s)) << baud;
+        SerialSettings got;
+        ASSERT_TRUE(os().serialGetSettings(h_, got));
+        EXPECT_EQ(got, s);
+        const termios t = slaveTermios();
+        EXPECT_EQ(cfgetispeed(&t), code) << baud;
+        EXPECT_EQ(cfgetospeed(&t), code) << baud;
+    }
+}
+
+TEST_F(PtyPortTest, OneAndAHalfStopBitsBecomeTwo) {
+    ASSERT_NE(openPort(), 0u);
+    ASSERT_TRUE(os().serialSetSettings(h_, SerialSettings{4800, 7, Parity::Even, StopBits::OneAndHalf}));
+    SerialSettings got;
+    ASSERT_TRUE(os().serialGetSettings(h_, got));
+    EXPECT_EQ(got, (SerialSettings{4800, 7, Parity::Even, StopBits::Two}));
+    EXPECT_NE(slaveTermios().c_cflag & CSTOPB, 0u);
+}
+
+TEST_F(PtyPortTest, RefusedSettingsChangeNothing) {
+    ASSERT_NE(openPort(), 0u);
+    const SerialSettings start{9600, 8, Parity::None, StopBits::One};
+    ASSERT_TRUE(os().serialSetSettings(h_, start));
+    const SerialSettings refused[] = {
+        {0, 8, Parity::None, StopBits::One},       {110, 8, Parity::None, StopBits::One},
+        {14400, 8, Parity::None, StopBits::One},   {230400, 8, Parity::None, StopBits::One},
+        {250000, 8, Parity::None, StopBits::One},  {9600, 4, Parity::None, StopBits::One},
+        {9600, 9, Parity::None, StopBits::One},    {9600, 8, static_cast<Parity>(7), StopBits::One},
+        {9600, 8, Parity::None, static_cast<StopBits>(5)},
+    };
+    for (const auto& s : refused) {
+        EXPECT_FALSE(os().serialSetSettings(h_, s)) << s.baud << " " << int(s.dataBits);
+        SerialSettings got;
+        ASSERT_TRUE(os().serialGetSettings(h_, got));
+        EXPECT_EQ(got, start);
+    }
+}
+
+TEST_F(PtyPortTest, WritesBytesUntranslated) {
+    ASSERT_NE(openPort(), 0u);
+    const std::string frame("\xFE\xFE\x01\x44\x06\x0A\x0D\x00\x11\x13\x7F\xFF\x17", 13);
+    EXPECT_EQ(os().serialWrite(h_, reinterpret_cast<const std::uint8_t*>(frame.data()), 13), 13);
+    EXPECT_EQ(drainMaster(), frame);
+}
+
+TEST_F(PtyPortTest, WritesALargeBlockWhole) {
+    ASSERT_NE(openPort(), 0u);
+    // Fast, as the write lasts as long as the block would take on a wire.
+    ASSERT_TRUE(os().serialSetSettings(h_, SerialSettings{115200, 8, Parity::None, StopBits::One}));
+    std::string block(3000, '\0');
+    for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>(i * 7);
+    EXPECT_EQ(os().serialWrite(h_, reinterpret_cast<const std::uint8_t*>(block.data()), 3000), 3000);
+    EXPECT_EQ(drainMaster(), block);
+}
+
+TEST_F(PtyPortTest, ReadsQueuedBytesUntranslated) {
+    ASSERT_NE(openPort(), 0u);
+    std::uint8_t buf[64];
+    EXPECT_EQ(os().serialQueued(h_), 0);
+    EXPECT_EQ(os().serialRead(h_, buf, sizeof buf), 0);  // nothing there: 0, not an error
+
+    const std::string reply("\x01\x44\x31\x0D\x0A\x03\x00\x7F\x17", 9);
+    deviceSends(reply);
+    EXPECT_EQ(os().serialRead(h_, buf, 4), 4);  // never more than asked
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 4), reply.substr(0, 4));
+    EXPECT_EQ(os().serialQueued(h_), 5);
+    EXPECT_EQ(os().serialRead(h_, buf, sizeof buf), 5);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 5), reply.substr(4));
+    EXPECT_EQ(os().serialQueued(h_), 0);
+}
+
+TEST_F(PtyPortTest, PurgeDropsWhatTheDriverHolds) {
+    ASSERT_NE(openPort(), 0u);
+    deviceSends("stale reply");
+    os().serialPurge(h_);
+    EXPECT_EQ(os().serialQueued(h_), 0);
+    std::uint8_t buf[16];
+    EXPECT_EQ(os().serialRead(h_, buf, sizeof buf), 0);
+    deviceSends("new");
+    EXPECT_EQ(os().serialRead(h_, buf, sizeof buf), 3);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 3), "new");
+}
+
+TEST_F(PtyPortTest, WaitBrieflyLeavesQueuedBytesAlone) {
+    ASSERT_NE(openPort(), 0u);
+    deviceSends("ab");
+    os().waitBriefly(h_);
+    os().waitBriefly(0);
+    EXPECT_EQ(os().serialQueued(h_), 2);
+}
+
+TEST(PosixSerial, BadHandlesFailCleanly) {
+    const PortHandle bad[] = {0u, 987654u, 0x80000001u};
+    for (PortHandle h : bad) {
+        SerialSettings s;
+        std::uint8_t buf[4] = {1, 2, 3, 4};
+        EXPECT_FALSE(os().serialGetSettings(h, s)) << h;
+        EXPECT_FALSE(os().serialSetSettings(h, SerialSettings{})) << h;
+        EXPECT_EQ(os().serialQueued(h), -1) << h;
+        EXPECT_EQ(os().serialRead(h, buf, 4), -1) << h;
+        EXPECT_EQ(os().serialWrite(h, buf, 4), -1) << h;
+        os().serialPurge(h);
+        os().serialClose(h);
+        os().waitBriefly(h);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+#include "realtime_pump.h"
+
+#include <poll.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include "platform/posix/termios_settings.h"
+
+namespace benchsim {
+
+namespace {
+
+using tbcom::sim::Line;
+
+std::uint64_t monotonicUs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000u;
+}
+
+// Longest benchsim sleeps when nothing is due.
+constexpr std::uint64_t kIdleUs = 50000;
+
+class Pump {
+public:
+    Pump(tbcom::sim::Bench& bench, const PumpIo& io) : bench_(bench), io_(io), t0_(monotonicUs()) {
+        bench_.clock.us = 0;
+    }
+
+    void step() {
+        syncClock();
+        deliver();
+        if (!burst_.empty() && bench_.clock.us >= lastByteUs_ + BurstGapUs(hostSettings())) endBurst();
+        wait(deadline());
+        syncClock();
+        takeHostBytes();
+    }
+
+private:
+    void syncClock() { bench_.clock.us = std::max(bench_.clock.us, monotonicUs() - t0_); }
+
+    // The host's settings as the terminal holds them; the previous ones when
+    // they cannot be read.
+    tbcom::platform::SerialSettings hostSettings() {
+        termios t{};
+        if (tcgetattr(io_.slave, &t) == 0)
+            if (auto s = tbcom::platform::posix::DecodeSettings(t, true)) host_ = *s;
+        return host_;
+    }
+
+    void endBurst() {
+        bench_.line.setHostSettings(hostSettings());
+        bench_.line.hostWrite(burst_);
+        burst_.clear();
+        deliver();
+    }
+
+    // Bytes that have arrived by now go to the host.
+    void deliver() {
+        std::uint8_t buf[1024];
+        for (;;) {
+            const int n = bench_.line.hostRead(buf, sizeof buf);
+            if (n <= 0) break;
+            out_.append(reinterpret_cast<char*>(buf), static_cast<size_t>(n));
+        }
+        while (!out_.empty()) {
+            const ssize_t w = ::write(io_.master, out_.data(), out_.size());
+            if (w <= 0) break;  // the host's queue is full: the rest waits
+            out_.erase(0, static_cast<size_t>(w));
+        }
+    }
+
+    std::uint64_t deadline() {
+        const std::uint64_t now = bench_.clock.us;
+        std::uint64_t d = now + kIdleUs;
+        if (!burst_.empty()) d = std::min(d, lastByteUs_ + BurstGapUs(hostSettings()));
+        if (const std::uint64_t next = bench_.line.nextArrivalUs()) d = std::min(d, next);
+        if (!out_.empty()) d = std::min(d, now + 1000);
+        return d;
+    }
+
+    void wait(std::uint64_t deadlineUs) {
+        const std::uint64_t now = bench_.clock.us;
+        const std::uint64_t us = deadlineUs > now ? deadlineUs - now : 0;
+        timespec ts{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
+        pollfd p{io_.master, POLLIN, 0};
+        const int r = ppoll(&p, 1, &ts, &io_.waitMask);
+        // No host on the terminal reports a hang-up at once: sleep instead.
+        if (r > 0 && !(p.revents & POLLIN)) nanosleep(&ts, nullptr);
+    }
+
+    void takeHostBytes() {
+        char buf[1024];
+        for (;;) {
+            const ssize_t n = ::read(io_.master, buf, sizeof buf);
+            if (n <= 0) break;
+            burst_.append(buf, static_cast<size_t>(n));
+            lastByteUs_ = bench_.clock.us;
+        }
+    }
+
+    tbcom::sim::Bench& bench_;
+    PumpIo io_;
+    const std::uint64_t t0_;
+    tbcom::platform::SerialSettings host_ = tbcom::sim::Settings(9600);
+    std::string burst_;
+    std::uint64_t lastByteUs_ = 0;
+    std::string out_;
+};
+
+}  // namespace
+
+std::uint64_t BurstGapUs(const tbcom::platform::SerialSettings& host) {
+    return std::max<std::uint64_t>(Line::charUs(host) * 7 / 2, 2000);
+}
+
+void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop) {
+    Pump pump(bench, io);
+    while (!stop) pump.step();
+}
+
+}  // namespace benchsim

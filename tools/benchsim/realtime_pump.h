@@ -1,0 +1,25 @@
+// Drives a simulated bench in real time over a pseudo-terminal: the virtual
+// clock follows the monotonic clock, what the host writes reaches the line
+// in bursts, and what the devices send reaches the host when it arrives.
+#pragma once
+
+#include <signal.h>
+
+#include "bench.h"
+
+namespace benchsim {
+
+struct PumpIo {
+    int master = -1;      // bytes from and to the host
+    int slave = -1;       // where the host's line settings are read
+    sigset_t waitMask{};  // signal mask while waiting (lets SIGTERM in)
+};
+
+// Serves until `stop` becomes nonzero (set by a signal handler).
+void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop);
+
+// A burst ends after this long without a byte: 3.5 characters at the
+// host's settings, at least 2 ms.
+std::uint64_t BurstGapUs(const tbcom::platform::SerialSettings& host);
+
+}  // namespace benchsim
