@@ -6,7 +6,6 @@ namespace tbcom::sim {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 
 std::string digits(long long v, int width) {
     std::string s;
@@ -53,16 +52,10 @@ std::string KpMeter::EncodeN(double v) {
 
 std::string KpMeter::reply() const {
     const SourceState& s = world_.source;
-    const double g = 1 + errorPct / 100;
     double u[3], i[3], p[3], q[3], sv[3], pf[3], ang[3];
     for (int k = 0; k < 3; ++k) {
-        u[k] = s.on ? s.u[k] * g : 0;
-        i[k] = s.on ? s.i[k] * g : 0;
-        const double phi = (s.angleI[k] - s.angleU[k]) * kPi / 180;
-        p[k] = u[k] * i[k] * std::cos(phi);
-        q[k] = u[k] * i[k] * std::sin(phi);
-        sv[k] = u[k] * i[k];
-        pf[k] = sv[k] > 0 ? p[k] / sv[k] : 1;
+        const PhaseValues m = Measure(s, k, errorPct);
+        u[k] = m.u, i[k] = m.i, p[k] = m.p, q[k] = m.q, sv[k] = m.s, pf[k] = m.pf;
         ang[k] = Wrap360(s.angleI[k]);
     }
     std::vector<double> f(28, 0.0);

@@ -10,7 +10,6 @@ namespace tbcom::sim {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr size_t kRecordLength = 92;
 constexpr size_t kFullLength = 170;
 
@@ -25,15 +24,10 @@ PlmMeter::PlmMeter(const World& world, bool plm6007, std::function<bool()> conne
 
 std::string PlmMeter::reply(std::string_view query) const {
     const SourceState& s = world_.source;
-    const double g = 1 + errorPct / 100;
     double u[3], i[3], p[3], q[3], pf[3];
     for (int k = 0; k < 3; ++k) {
-        u[k] = s.on ? s.u[k] * g : 0;
-        i[k] = s.on ? s.i[k] * g : 0;
-        const double phi = (s.angleI[k] - s.angleU[k]) * kPi / 180;
-        p[k] = u[k] * i[k] * std::cos(phi);
-        q[k] = u[k] * i[k] * std::sin(phi);
-        pf[k] = u[k] * i[k] > 0 ? p[k] / (u[k] * i[k]) : 1;
+        const PhaseValues m = Measure(s, k, errorPct);
+        u[k] = m.u, i[k] = m.i, p[k] = m.p, q[k] = m.q, pf[k] = m.pf;
     }
     const bool lineVolts = query.substr(0, 4) == "?12;";
     std::vector<std::string> f{"E"};

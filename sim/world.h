@@ -9,6 +9,8 @@
 
 namespace tbcom::sim {
 
+inline constexpr double kPi = 3.14159265358979323846;
+
 struct SourceState {
     double frequency = 50;
     std::array<double, 3> u{220, 220, 220};       // volts
@@ -21,10 +23,30 @@ struct SourceState {
     double activePowerW() const {
         if (!on) return 0;
         double p = 0;
-        for (int k = 0; k < 3; ++k) p += u[k] * i[k] * std::cos((angleU[k] - angleI[k]) * 3.14159265358979323846 / 180);
+        for (int k = 0; k < 3; ++k) p += u[k] * i[k] * std::cos((angleU[k] - angleI[k]) * kPi / 180);
         return p;
     }
 };
+
+// What a measuring instrument whose readings are `errorPct` percent high sees
+// on one phase of the source.
+struct PhaseValues {
+    double u = 0, i = 0, p = 0, q = 0, s = 0, pf = 1;
+};
+inline PhaseValues Measure(const SourceState& src, int k, double errorPct) {
+    PhaseValues v;
+    if (!src.on) return v;
+    const double g = 1 + errorPct / 100;
+    const auto n = static_cast<size_t>(k);
+    v.u = src.u[n] * g;
+    v.i = src.i[n] * g;
+    const double phi = (src.angleI[n] - src.angleU[n]) * kPi / 180;
+    v.s = v.u * v.i;
+    v.p = v.s * std::cos(phi);
+    v.q = v.s * std::sin(phi);
+    v.pf = v.s > 0 ? v.p / v.s : 1;
+    return v;
+}
 
 struct MeterUnderTest {
     double constant = 1200;   // pulses per kWh

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "bus/error_tests.h"
 #include "bus/frame.h"
 #include "bus/transact.h"
 #include "core/numbers.h"
@@ -141,15 +142,8 @@ ClockReading ReadClockUnitStatus() {
     ClockReading r;
     const std::string reply = clockUnitSend(kStatusRead);
     if (IsRecvBad(reply) || reply.size() < 10) return r;
-    const std::string field = core::Trim(reply.substr(4, 6));
-    auto n = core::TryTextToInt(field);
-    if (!n) {
-        r.text = field;
-        return r;
-    }
-    r.text = std::string(1, reply[3]) + "," + core::FormatFixed(static_cast<double>(*n) / 1000, 3);
-    r.ok = true;
-    return r;
+    const ErrorReading e = ParseStatusReply(reply);
+    return {e.ok, e.text};
 }
 
 bool StopClockUnit() {

@@ -59,6 +59,11 @@ ErrorReading ReadError(std::uint8_t position) {
     ErrorReading r;
     const std::string reply = send(PositionAddress(position), 0x03);
     if (IsRecvBad(reply)) return r;
+    return ParseStatusReply(reply);
+}
+
+ErrorReading ParseStatusReply(const std::string& reply) {
+    ErrorReading r;
     std::string trimmed;
     auto n = errorField(reply, trimmed);
     if (!n) {

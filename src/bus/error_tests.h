@@ -19,6 +19,11 @@ struct ErrorReading {
     std::string text;  // "<status>,<error>" on success; the raw field when it is not a number
 };
 ErrorReading ReadError(std::uint8_t position);
+// A status-and-value reply as the error calculators and the clock unit send
+// it: status character, then six characters in thousandths. Gives
+// "<status>,<value with 3 decimals>", or the trimmed field when it is not a
+// number.
+ErrorReading ParseStatusReply(const std::string& reply);
 
 bool ClearAll();                          // Error_Clear
 bool ClearPosition(std::uint8_t position);  // ErrorClear: 0x41 + p, also for p = 0
