@@ -30,7 +30,10 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(TBCOM_BUILDING)
+#  if defined(TBCOM_BUILDING) && defined(TBCOM_EXPORTS_BY_DEF)
+     /* The build's module-definition file names every export (undecorated). */
+#    define TBCOM_API
+#  elif defined(TBCOM_BUILDING)
 #    define TBCOM_API __declspec(dllexport)
 #  else
 #    define TBCOM_API __declspec(dllimport)

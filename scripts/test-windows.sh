@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The Windows part of the test run: builds the 32-bit and 64-bit DLLs, checks
+# their export tables, runs the 64-bit unit and platform tests under wine64,
+# then runs a Windows host against benchsim through a wine-mapped COM3.
+#
+# Expects the native build (benchsim) to exist: scripts/test.sh builds it
+# first. Build folders: $TBCOM_WIN32_DIR, $TBCOM_WIN64_DIR, $TBCOM_NATIVE_DIR
+# (defaults build/win32, build/win64, build/native).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
+started=$SECONDS
+
+W32=${TBCOM_WIN32_DIR:-build/win32}
+W64=${TBCOM_WIN64_DIR:-build/win64}
+NATIVE=${TBCOM_NATIVE_DIR:-build/native}
+WINE64=/usr/lib/wine/wine64
+
+ensure_packages g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 file binutils
+for tool in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix "$WINE64" file strings; do
+    command -v "$tool" >/dev/null || { echo "test-windows: missing $tool" >&2; exit 1; }
+done
+
+configure() {  # preset dir toolchain
+    if [ "$2" = "build/$1" ]; then
+        cmake --preset "$1"
+    else
+        cmake -S . -B "$2" --toolchain "cmake/$3" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    fi
+    cmake --build "$2"
+}
+configure win32 "$W32" toolchain-i686-mingw.cmake
+configure win64 "$W64" toolchain-x86_64-mingw.cmake
+
+scripts/check-exports.sh "$W32" "$W64"
+
+# A private wine prefix, the one the win64 build's test emulator uses.
+export WINEPREFIX=$(cd "$W64" && pwd)/wineprefix
+export WINEDEBUG=-all
+serverlog=$WINEPREFIX.server.log
+# The wine server and its background services are started here, with their
+# output going to a log, and stay up until stopped: every wine program of
+# the run attaches to them. (Services started by a test would inherit the
+# test's output pipe and keep ctest waiting.)
+start_server() {
+    wineserver -p >>"$serverlog" 2>&1
+    "$WINE64" reg query 'HKLM\Software\Wine' >>"$serverlog" 2>&1
+}
+stop_server() { wineserver -k >>"$serverlog" 2>&1 || true; wineserver -w 2>/dev/null || true; }
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "test-windows: creating wine prefix $WINEPREFIX"
+    "$WINE64" wineboot -i >>"$serverlog" 2>&1
+fi
+stop_server
+: >"$serverlog"
+start_server
+
+ctest --test-dir "$W64" --output-on-failure
+
+# End-to-end: benchsim on a pty, COM3 of the prefix pointing at it.
+BENCHSIM=$NATIVE/benchsim
+[ -x "$BENCHSIM" ] || { echo "test-windows: $BENCHSIM not built (build the native preset first)" >&2; exit 1; }
+comdir=$(mktemp -d)
+simlog=$comdir/benchsim.log
+"$BENCHSIM" --dir "$comdir" --com 3 --positions 3 --meter 1:1000:0.5 --silent 2 >"$simlog" 2>&1 &
+simpid=$!
+cleanup() {
+    stop_server
+    kill "$simpid" 2>/dev/null || true
+    wait "$simpid" 2>/dev/null || true
+    rm -rf "$comdir"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do
+    grep -q "^READY " "$simlog" && break
+    kill -0 "$simpid" 2>/dev/null || { cat "$simlog" >&2; echo "test-windows: benchsim exited" >&2; exit 1; }
+    sleep 0.1
+done
+grep -q "^READY " "$simlog" || { cat "$simlog" >&2; echo "test-windows: benchsim not ready" >&2; exit 1; }
+slave=$(readlink -f "$comdir/COM3")
+
+# wine's mount manager maps ports from HKLM\Software\Wine\Ports when it
+# starts, before it assigns the machine's own serial devices: name COM3 there
+# and restart the server so it takes effect. The machine's own ports get
+# low numbers; the e2e host uses COM99 as a port that does not exist.
+"$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$slave" /f >/dev/null
+stop_server
+rm -f "$WINEPREFIX"/dosdevices/com[0-9]*
+ln -sfn "$slave" "$WINEPREFIX/dosdevices/com3"
+start_server
+
+(cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe)
+
+echo "test-windows: passed in $((SECONDS - started)) s;" \
+     "tbcom.dll $(stat -c %s "$W32/tbcom.dll") bytes (32-bit), $(stat -c %s "$W64/tbcom.dll") bytes (64-bit)"
