@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the library and tools, starts the simulated bench on a
-# pseudo-terminal and runs a short error-test session against it.
+# pseudo-terminal and runs a short bench session against it: error test,
+# standard-meter reading, clock test and a constant test (about 15 s).
 #
 #   scripts/demo.sh
 #
@@ -12,17 +13,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 # Tools first: only what is missing, with sudo only when not root.
-missing=()
-for pkg in cmake ninja-build g++ libgtest-dev; do
-  dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
-done
-if ((${#missing[@]})); then
-  sudo=""
-  [[ "$(id -u)" -eq 0 ]] || sudo="sudo"
-  echo "installing: ${missing[*]}"
-  $sudo apt-get update
-  $sudo apt-get install -y "${missing[@]}"
-fi
+. scripts/lib.sh
+ensure_packages "${NATIVE_PACKAGES[@]}"
 
 if [[ -n "${TBCOM_DEMO_BUILD_DIR:-}" ]]; then
   build="$TBCOM_DEMO_BUILD_DIR"
@@ -38,8 +30,12 @@ mkdir -p "$comdir"
 out="$comdir/benchsim.out"
 : >"$out"
 
+# Three meters of 1000 imp/kWh with known errors, meter 1's clock running
+# 0.5 s/day fast on the clock unit, and a KP three-phase standard meter
+# reading 0.02 % high.
 "$build/benchsim" --dir "$comdir" --com 3 --positions 3 \
-  --meter 1:1000:0.25 --meter 2:1000:-0.4 --meter 3:1000:0.1 >"$out" &
+  --meter 1:1000:0.25 --meter 2:1000:-0.4 --meter 3:1000:0.1 \
+  --clock 1:0.5 --std-meter kp3 --std-error 0.02 >"$out" &
 sim=$!
 trap 'kill -TERM "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true' EXIT
 

@@ -1,0 +1,159 @@
+#include "options.h"
+
+#include <cmath>
+
+#include "clock_gate.h"
+#include "core/numbers.h"
+#include "core/text.h"
+
+namespace benchsim {
+
+namespace {
+
+using tbcom::sim::StdMeterModel;
+
+struct ModelName {
+    const char* name;
+    StdMeterModel model;
+};
+
+// The standard meters the simulated bench can carry.
+constexpr ModelName kModels[] = {
+    {"KP3", StdMeterModel::Kp3},         {"KP1N", StdMeterModel::Kp1N},
+    {"KP1G", StdMeterModel::Kp1G},       {"PLM6007", StdMeterModel::Plm6007},
+    {"ZAK6009", StdMeterModel::Zak6009},
+};
+
+std::optional<int> intArg(const std::string& text, int lo, int hi) {
+    auto v = tbcom::core::TryTextToInt(text);
+    if (!v || *v < lo || *v > hi) return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+std::optional<double> floatArg(const std::string& text) {
+    auto v = tbcom::core::TryTextToFloat(text);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return v;
+}
+
+// Checks that need every option seen.
+std::optional<std::string> checkTogether(const Options& o) {
+    if (o.dir.empty()) return std::string("--dir is required");
+    for (auto& m : o.meters)
+        if (m.position < 1 || m.position > o.positions) return "--meter position out of range";
+    for (int p : o.silent)
+        if (p > o.positions) return "--silent position out of range";
+    for (auto& c : o.clocks)
+        if (c.position > o.positions) return "--clock position out of range";
+    const bool meter = o.stdMeter != StdMeterModel::None;
+    if (o.stdErrorPct && !meter) return std::string("--std-error needs --std-meter");
+    return std::nullopt;
+}
+
+}  // namespace
+
+const char* Synopsis() {
+    return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
+           "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
+           "                [--max-current A] [--std-error PCT]] [--wire-log FILE]\n"
+           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009";
+}
+
+std::optional<StdMeterModel> StdMeterModelByName(const std::string& name) {
+    const std::string upper = tbcom::core::UpperAscii(name);
+    for (const auto& m : kModels)
+        if (upper == m.name) return m.model;
+    return std::nullopt;
+}
+
+std::optional<std::string> ParseOptions(int argc, const char* const* argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string opt = argv[i];
+        if (i + 1 >= argc) return "missing value for " + opt;
+        const std::string val = argv[++i];
+        if (opt == "--dir") {
+            o.dir = val;
+        } else if (opt == "--com") {
+            auto n = intArg(val, 1, 255);
+            if (!n) return "bad --com " + val;
+            o.com = *n;
+        } else if (opt == "--positions") {
+            auto n = intArg(val, 1, 60);
+            if (!n) return "bad --positions " + val;
+            o.positions = *n;
+        } else if (opt == "--meter") {
+            auto pos = tbcom::core::TryTextToInt(tbcom::core::SepField(val, ":", 1));
+            auto k = tbcom::core::TryTextToFloat(tbcom::core::SepField(val, ":", 2));
+            auto e = tbcom::core::TryTextToFloat(tbcom::core::SepField(val, ":", 3));
+            if (!pos || !k || !e || *k <= 0) return "bad --meter " + val + " (want POS:CONST:ERRPCT)";
+            o.meters.push_back({static_cast<int>(*pos), *k, *e});
+        } else if (opt == "--silent") {
+            auto n = intArg(val, 1, 60);
+            if (!n) return "bad --silent " + val;
+            o.silent.push_back(*n);
+        } else if (opt == "--std-const") {
+            auto x = floatArg(val);
+            if (!x || *x <= 0) return "bad --std-const " + val;
+            o.stdConst = *x;
+        } else if (opt == "--clock") {
+            ClockArg c{};
+            if (!tbcom::sim::ParseClockOption(val, c.position, c.secondsPerDay))
+                return "bad --clock " + val + " (want POS:SPERDAY)";
+            o.clocks.push_back(c);
+        } else if (opt == "--std-meter") {
+            auto m = StdMeterModelByName(val);
+            if (!m) return "unknown --std-meter " + val;
+            o.stdMeter = *m;
+        } else if (opt == "--std-kind") {
+            // The kind is one decimal digit in the controller's register 0.
+            auto n = intArg(val, 1, 9);
+            if (!n) return "bad --std-kind " + val;
+            o.stdKind = *n;
+        } else if (opt == "--max-current") {
+            // Register 0 holds it in tens of amperes, in one byte.
+            auto x = floatArg(val);
+            if (!x || *x < 10 || *x > 2550) return "bad --max-current " + val + " (10 to 2550 A)";
+            o.maxCurrentA = *x;
+        } else if (opt == "--std-error") {
+            auto x = floatArg(val);
+            if (!x || std::fabs(*x) >= 100) return "bad --std-error " + val;
+            o.stdErrorPct = *x;
+        } else if (opt == "--wire-log") {
+            if (val.empty()) return std::string("bad --wire-log (empty file name)");
+            o.wireLog = val;
+        } else {
+            return "unknown option " + opt;
+        }
+    }
+    return checkTogether(o);
+}
+
+tbcom::sim::BenchConfig BenchConfigOf(const Options& o) {
+    tbcom::sim::BenchConfig cfg;
+    cfg.benchCom = o.com;
+    cfg.positions = o.positions;
+    cfg.stdMeter = o.stdMeter;
+    cfg.stdMeterKind = o.stdKind;
+    cfg.maxCurrentA = o.maxCurrentA;
+    return cfg;
+}
+
+void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
+    for (auto& m : o.meters) {
+        auto& meter = bench.world.meters.at(static_cast<size_t>(m.position - 1));
+        meter.constant = m.constant;
+        meter.errorPct = m.errorPct;
+    }
+    for (int p : o.silent) bench.unit(p).powered = false;
+    if (o.stdConst) bench.world.stdConst = *o.stdConst;
+    for (auto& c : o.clocks) {
+        tbcom::sim::ConfigureClockError(bench.world, c.position, c.secondsPerDay);
+        bench.clockUnit().position = c.position;
+    }
+    if (o.stdErrorPct) {
+        if (bench.stdMeter.kp) bench.stdMeter.kp->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.plm) bench.stdMeter.plm->errorPct = *o.stdErrorPct;
+    }
+}
+
+}  // namespace benchsim
