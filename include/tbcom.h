@@ -141,8 +141,9 @@ TBCOM_API int32_t TBCOM_CALL ErrorOrder_gFun(const char *port, int32_t order, in
  * (5 MHz). Reads return 1 with an empty text while no reference pulses have
  * been counted. Read modes: 0 the meter clock frequency in Hz ("1.0000058"),
  * 1 the daily error in s/day rounded to hundredths with a sign ("+0.50",
- * "-0.00"), 2 the relative error ("-0.000"); another mode gives 1 and an
- * empty text. A division by zero in the mode's formula (f = 0, or a = 0 in
+ * "-0.00"), 2 the relative error with three decimals ("-0.012"; a value
+ * that rounds to zero is written "0.000", without sign); another mode gives
+ * 1 and an empty text. A division by zero in the mode's formula (f = 0, or a = 0 in
  * mode 2), or a value whose text would pass 24 characters, gives 0 and an
  * empty text. On failure the result text is empty.
  * A negative gate or non-finite f sends nothing and returns 0. Position

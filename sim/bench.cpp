@@ -20,6 +20,17 @@ void Bench::addStdMeter(StdMeterModel model, int kind, double maxCurrentA) {
     stdMeter.setKind(*controller_, kind, maxCurrentA);
 }
 
+void Bench::dropRecords() {
+    line.clearLog();
+    controller_->writes.clear();
+    board_->received.clear();
+    clockUnit_->received.clear();
+    for (PositionUnit* u : units_) {
+        u->received.clear();
+        u->switches.orders.clear();
+    }
+}
+
 Bench::~Bench() {
     if (installed_) platform::install(nullptr);
 }

@@ -48,6 +48,9 @@ public:
     ModbusSlave& controller() { return *controller_; }
     BenchBoard& board() { return *board_; }
     ClockUnit& clockUnit() { return *clockUnit_; }
+    // Forgets what the devices recorded for tests (the wire log, frames and
+    // writes received), so that a bench serving for days stays small.
+    void dropRecords();
     PositionUnit& unit(int position) { return *units_.at(static_cast<size_t>(position - 1)); }
     int positions() const { return static_cast<int>(units_.size()); }
     // Power-measurement units, channels 0 .. 3 x positions, and the power

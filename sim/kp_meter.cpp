@@ -56,7 +56,7 @@ std::string KpMeter::reply() const {
     for (int k = 0; k < 3; ++k) {
         const PhaseValues m = Measure(s, k, errorPct);
         u[k] = m.u, i[k] = m.i, p[k] = m.p, q[k] = m.q, sv[k] = m.s, pf[k] = m.pf;
-        ang[k] = Wrap360(s.angleI[k]);
+        ang[k] = Wrap360(s.angleI[k]);  // current angles from phase-A voltage
     }
     std::vector<double> f(28, 0.0);
     if (variant_ == KpVariant::ThreePhase) {
@@ -75,7 +75,7 @@ std::string KpMeter::reply() const {
         f[21] = f[17] > 0 ? f[9] / f[17] : 1;
         f[25] = s.frequency;
         f[26] = Wrap360(s.angleU[1]);
-        f[27] = Wrap360(s.angleU[2] - s.angleU[1]);
+        f[27] = Wrap360(s.angleU[2] - s.angleU[1]);  // Uc from Ub
     } else {
         f.resize(12);
         f[0] = u[0];

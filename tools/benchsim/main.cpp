@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     std::printf("READY %s\n", link.linkPath().c_str());
     std::fflush(stdout);
 
-    benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask}, g_stop);
+    benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop);
     link.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {
         std::fprintf(stderr, "benchsim: cannot write %s\n", args.wireLog.c_str());

@@ -121,7 +121,13 @@ std::uint64_t BurstGapUs(const tbcom::platform::SerialSettings& host) {
 
 void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop) {
     Pump pump(bench, io);
-    while (!stop) pump.step();
+    // Without a wire-log file nobody reads what the devices record: drop it
+    // now and then so that a bench left running for days keeps its memory flat.
+    constexpr size_t kMaxLogEntries = 4096;
+    while (!stop) {
+        pump.step();
+        if (!io.keepWireLog && bench.line.log().size() > kMaxLogEntries) bench.dropRecords();
+    }
 }
 
 }  // namespace benchsim

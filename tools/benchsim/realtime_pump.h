@@ -13,6 +13,7 @@ struct PumpIo {
     int master = -1;      // bytes from and to the host
     int slave = -1;       // where the host's line settings are read
     sigset_t waitMask{};  // signal mask while waiting (lets SIGTERM in)
+    bool keepWireLog = false;  // false: the line's log is dropped as it grows
 };
 
 // Serves until `stop` becomes nonzero (set by a signal handler).
