@@ -62,7 +62,7 @@ BENCHSIM=$NATIVE/benchsim
 [ -x "$BENCHSIM" ] || { echo "test-windows: $BENCHSIM not built (build the native preset first)" >&2; exit 1; }
 comdir=$(mktemp -d)
 simlog=$comdir/benchsim.log
-"$BENCHSIM" --dir "$comdir" --com 3 --positions 3 --meter 1:1000:0.5 --silent 2 >"$simlog" 2>&1 &
+"$BENCHSIM" --dir "$comdir" --com 3 --positions 3 --meter 1:1000:0.5 --silent 2 --clock 1:0.5 >"$simlog" 2>&1 &
 simpid=$!
 cleanup() {
     stop_server

@@ -1,7 +1,8 @@
 // End-to-end scenarios: tbcom.dll loaded by a Windows host, talking to the
 // bench simulator through a real (wine-mapped) serial port. The simulator
 // runs with a meter of constant 1000 and +0.5 % error at position 1, and
-// position 2 silent (see scripts/test-windows.sh).
+// position 2 silent, and meter 1's clock 0.5 s/day fast (see
+// scripts/test-windows.sh).
 #include <gtest/gtest.h>
 
 #include <cmath>
