@@ -56,21 +56,14 @@ TEST_F(BusTransactTest, PreambleByStartByte) {
     EXPECT_EQ(writes(), (std::vector<std::string>{WithPreamble(f1), WithPreamble(f2, '\xFD')}));
 }
 
-TEST_F(BusTransactTest, OtherStartBytesAreRejectedUnsent) {
-    EXPECT_EQ(bus::BusTransact(h, frame(0x03, 0x42, 0x0C), true), bus::kRecvBad);
+TEST_F(BusTransactTest, OtherStartBytesBroadcastsAndNoWait) {
+    EXPECT_EQ(bus::BusTransact(h, frame(0x03, 0x42, 0x0C), true), bus::kRecvBad);  // rejected unsent
     EXPECT_TRUE(writes().empty());
-}
-
-TEST_F(BusTransactTest, BroadcastWrittenOnceNotRead) {
     const std::uint64_t t0 = bench.clock.us;
-    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0xFF, 0x03), true), "");
+    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0xFF, 0x03), true), "");  // a broadcast is not read
     EXPECT_EQ(bench.clock.us, t0);
-    EXPECT_EQ(writes().size(), 1u);
-}
-
-TEST_F(BusTransactTest, NoWaitReturnsAfterTheWrite) {
     EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), false), "");
-    EXPECT_EQ(writes().size(), 1u);
+    EXPECT_EQ(writes().size(), 2u);
 }
 
 TEST_F(BusTransactTest, SilenceThreeAttemptsATenthApart) {
@@ -106,16 +99,6 @@ TEST_F(BusTransactTest, WhichRequestsAreNotRetried) {
     }
 }
 
-TEST_F(BusTransactTest, BadChecksumRetriedAfterATenth) {
-    bench.line.inject({"pos1", FaultKind::BadChecksum});
-    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
-    const auto w = hostEntries();
-    const auto r = replies();
-    ASSERT_EQ(w.size(), 2u);
-    ASSERT_EQ(r.size(), 2u);
-    EXPECT_EQ(w[1].atUs, r[0].atUs + 6 * charUs() + 100000);
-}
-
 TEST_F(BusTransactTest, RefusalOnlyForCheckedCommands) {
     bench.line.inject({"pos1", FaultKind::Refuse, -1});
     EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
@@ -127,32 +110,32 @@ TEST_F(BusTransactTest, RefusalOnlyForCheckedCommands) {
     EXPECT_EQ(writes().size(), 1u);
 }
 
-TEST_F(BusTransactTest, NoiseBeforeTheReplyIsSkipped) {
-    bench.line.inject({"pos1", FaultKind::Noise, 1, 0, Bytes({0x00, 0xFE, 0x55, 0x17})});
-    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
-    EXPECT_EQ(writes().size(), 1u);
-}
-
-TEST_F(BusTransactTest, SplitReplyWithinTheSilenceLimit) {
-    bench.line.inject({"pos1", FaultKind::Split, 1, 1.5});
-    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
-    EXPECT_EQ(writes().size(), 1u);
-}
-
-TEST_F(BusTransactTest, SplitReplyBeyondTheLimitIsRetried) {
-    bench.line.inject({"pos1", FaultKind::Split, 1, 2.5});
-    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17}));
-    const auto w = hostEntries();
-    const auto r = replies();
-    ASSERT_EQ(w.size(), 2u);
-    // Three bytes arrived, then 2.0 s of silence ended the attempt.
-    EXPECT_EQ(w[1].atUs, r[0].atUs + 3 * charUs() + 2001000 + 100000);
-}
-
-TEST_F(BusTransactTest, ShortReplyFails) {
-    bench.line.inject({"pos1", FaultKind::Short, -1, 0, "", 2});
-    EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
-    EXPECT_EQ(writes().size(), 3u);
+TEST_F(BusTransactTest, FaultyReplies) {
+    const std::string ack = Bytes({0x01, 0x42, 0x06, 0x0C, 0x0C, 0x17});
+    const struct {
+        const char* what;
+        sim::Fault fault;
+        bool good;
+        size_t attempts;
+        std::uint64_t gapUs;  // from the first reply's start to the second attempt; 0: none
+    } cases[] = {
+        {"bad checksum, retried a tenth later", {"pos1", FaultKind::BadChecksum}, true, 2, 6 * charUs() + 100000},
+        {"noise before the reply", {"pos1", FaultKind::Noise, 1, 0, Bytes({0x00, 0xFE, 0x55, 0x17})}, true, 1, 0},
+        {"split within the silence limit", {"pos1", FaultKind::Split, 1, 1.5}, true, 1, 0},
+        // Three bytes arrived, then 2.0 s of silence ended the attempt.
+        {"split beyond the limit", {"pos1", FaultKind::Split, 1, 2.5}, true, 2, 3 * charUs() + 2001000 + 100000},
+        {"short", {"pos1", FaultKind::Short, -1, 0, "", 2}, false, 3, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bench.line.clearFaults();
+        bench.line.clearLog();
+        bench.line.inject(c.fault);
+        EXPECT_EQ(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), c.good ? ack : bus::kRecvBad);
+        const auto w = hostEntries();
+        ASSERT_EQ(w.size(), c.attempts);
+        if (c.gapUs) EXPECT_EQ(w[1].atUs, replies()[0].atUs + c.gapUs);
+    }
 }
 
 TEST_F(BusTransactTest, OutputBusyRefusesWithoutWriting) {
@@ -204,16 +187,6 @@ TEST_F(BusTransactTest, PortIsSetBackToNineSixHundred) {
     EXPECT_EQ(bench.line.hostSettings().baud, 9600u);
 }
 
-TEST_F(BusTransactTest, LinkHandedOverFirstForMeterKindFive) {
-    core::state().stdMeterKind = 5;
-    const std::string f = frame(0x01, 0x42, 0x0C);
-    EXPECT_NE(bus::BusTransact(h, f, true), bus::kRecvBad);
-    ASSERT_EQ(writes().size(), 2u);
-    EXPECT_EQ(Hex(writes()[0]), "F9 F9 F9 F9 F9 B1 10 00 5A 00 01 02 00 01 5E AD");
-    EXPECT_EQ(writes()[1], WithPreamble(f));
-    EXPECT_EQ(bench.controller().registers[0x5A], 1);
-}
-
 TEST_F(BusTransactTest, LinkSwitchOffFailureDoesNotStopTheExchange) {
     core::state().stdMeterKind = 5;
     bench.line.inject({"ctrl", FaultKind::Silence, -1});
@@ -221,12 +194,8 @@ TEST_F(BusTransactTest, LinkSwitchOffFailureDoesNotStopTheExchange) {
     EXPECT_EQ(writes().size(), 4u);  // three switch attempts, then the frame
 }
 
-TEST_F(BusTransactTest, MeterKindSixHasNoSwitchAndClockVariantNeverSwitches) {
-    core::state().stdMeterKind = 6;
-    EXPECT_NE(bus::BusTransact(h, frame(0x01, 0x42, 0x0C), true), bus::kRecvBad);
-    EXPECT_EQ(writes().size(), 1u);
+TEST_F(BusTransactTest, ClockVariantNeverSwitchesTheLink) {
     core::state().stdMeterKind = 5;
-    bench.line.clearLog();
     bus::ClockBusTransact(h, frame(0x01, 0xFF, 0x02), false);
     EXPECT_EQ(writes().size(), 1u);
 }

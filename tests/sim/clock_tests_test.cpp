@@ -4,6 +4,7 @@
 
 #include "core/state.h"
 #include "sim_fixture.h"
+#include "stdmeter_wire.h"
 #include "tbcom.h"
 
 using namespace tbcom;
@@ -29,11 +30,7 @@ protected:
         EXPECT_EQ(Clock_Error_Read(&out, f, static_cast<uint8_t>(mode), static_cast<uint8_t>(position), kPort), 1);
         return buf;
     }
-    std::vector<double> writeTimes() const {
-        std::vector<double> t;
-        for (auto& e : bench.line.hostWriteEntries()) t.push_back(static_cast<double>(e.atUs) / 1e6);
-        return t;
-    }
+    std::vector<double> writeTimes() const { return test::WriteTimes(bench.line); }
 };
 
 const std::string kStartFrame = Bytes({0x01, 0xA9, 0x13, 0x02, '0', '0', '6', '0', '3', '0', '0', '0', '0', '0',
@@ -50,40 +47,27 @@ TEST_F(ClockTest, StartSendsTheWorkedExample) {
     EXPECT_EQ(bench.clockUnit().gate.refPulses, 300000000);
 }
 
-TEST_F(ClockTest, SixtySecondGateGivesTheMeterDailyError) {
-    sim::ConfigureClockError(bench.world, 1, 0.5);
-    ASSERT_EQ(Clock_Test_StartL(1, 60, kPort), 1);
-    bench.advance(60);
-    EXPECT_EQ(readUnit(1), "+0.50");
-    EXPECT_EQ(readUnit(0), "1.0000058");
-    EXPECT_EQ(readUnit(2), "0.000");
-    EXPECT_EQ(readUnit(7), "");
-}
-
-TEST_F(ClockTest, SlowAndExactClocksKeepTheirSign) {
-    sim::ConfigureClockError(bench.world, 1, -0.001);
-    ASSERT_EQ(Clock_Test_StartL(1, 60, kPort), 1);
-    bench.advance(61);
-    EXPECT_EQ(readUnit(1), "-0.00");
-    sim::ConfigureClockError(bench.world, 1, 0);
-    ASSERT_EQ(Clock_Test_StartL(1, 60, kPort), 1);
-    bench.advance(61);
-    EXPECT_EQ(readUnit(1), "+0.00");
-    sim::ConfigureClockError(bench.world, 1, -12.3456);
-    ASSERT_EQ(Clock_Test_StartL(1, 600, kPort), 1);
-    bench.advance(601);
-    EXPECT_EQ(readUnit(1), "-12.35");
-}
-
-TEST_F(ClockTest, OneHourGateIsNotWrappedAt32Bits) {
-    sim::ConfigureClockError(bench.world, 1, 0.5);
+TEST_F(ClockTest, GateGivesTheMeterClockErrorInEachMode) {
+    const struct {
+        double sPerDay;
+        int gate, mode;
+        const char* want;
+    } cases[] = {
+        {0.5, 60, 1, "+0.50"},    {0.5, 60, 0, "1.0000058"}, {0.5, 60, 2, "0.000"}, {0.5, 60, 7, ""},
+        {-0.001, 60, 1, "-0.00"},  // slow and exact clocks keep their sign
+        {0, 60, 1, "+0.00"},      {-12.3456, 600, 1, "-12.35"},
+        {0.5, 3600, 1, "+0.50"},  {0.5, 3600, 0, "1.0000058"},  // a x F past 32 bits
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sPerDay << " s/day over " << c.gate << " s, mode " << c.mode);
+        sim::ConfigureClockError(bench.world, 1, c.sPerDay);
+        ASSERT_EQ(Clock_Test_StartL(1, c.gate, kPort), 1);
+        bench.advance(c.gate + 1);
+        EXPECT_EQ(readUnit(c.mode), c.want);
+    }
+    // The wide reference count goes out in full in both start forms.
     ASSERT_EQ(Clock_Test_StartL(1, 3600, kPort), 1);
-    const std::string data = bench.clockUnit().received.back().data;
-    EXPECT_EQ(data, "003600018000000000");
-    bench.advance(3600);
-    EXPECT_EQ(readUnit(1), "+0.50");
-    EXPECT_EQ(readUnit(0), "1.0000058");
-    // The short form writes the wide reference count in full.
+    EXPECT_EQ(bench.clockUnit().received.back().data, "003600018000000000");
     ASSERT_EQ(Clock_Test_Start(1, 3600, kPort), 1);
     EXPECT_EQ(bench.clockUnit().received.back().data, "360018000000000");
 }
@@ -104,37 +88,32 @@ TEST_F(ClockTest, StatusReadReportsProgressAndDailyError) {
     bench.advance(31);
     EXPECT_EQ(Clock_Test_Read(&out, kPort), 1);
     EXPECT_EQ(text(), "1,0.500");
-}
-
-TEST_F(ClockTest, StatusReadWithAValueThatIsNotANumber) {
     bench.clockUnit().statusField = "1.2E";
     EXPECT_EQ(Clock_Test_Read(&out, kPort), 0);
     EXPECT_EQ(text(), "1.2E");  // the trimmed field
     bench.clockUnit().statusField = "  -250";
     EXPECT_EQ(Clock_Test_Read(&out, kPort), 1);
-    EXPECT_EQ(text(), "0,-0.250");
+    EXPECT_EQ(text(), "1,-0.250");  // the finished gate, with the field as its value
 }
 
-TEST_F(ClockTest, StatusReadIsNeverRetried) {
+// The status read is never retried; the count read is, a tenth after each
+// 2.0 s silence.
+TEST_F(ClockTest, SilentUnitStatusReadOnceCountReadThreeTimes) {
     bench.line.inject({"clock", sim::FaultKind::Silence, -1});
-    const double t0 = now();
-    EXPECT_EQ(Clock_Test_Read(&out, kPort), 0);
-    EXPECT_EQ(text(), "");
-    EXPECT_EQ(writes().size(), 1u);
-    EXPECT_GE(now() - t0, 2.0);
-    EXPECT_LT(now() - t0, 2.1);
-}
-
-TEST_F(ClockTest, CountReadIsRetriedThreeTimes) {
-    bench.line.inject({"clock", sim::FaultKind::Silence, -1});
-    const double t0 = now();
-    EXPECT_EQ(Clock_Test_ReadL(&out, 1, 1, kPort), 0);
-    EXPECT_EQ(text(), "");
-    ASSERT_EQ(writes().size(), 3u);
-    const auto t = writeTimes();
-    EXPECT_GE(t[1] - t[0], 2.1);
-    EXPECT_GE(now() - t0, 6.2);
-    EXPECT_LT(now() - t0, 6.4);
+    const struct {
+        tbcom_bool (*read)(char**);
+        size_t attempts;
+        double seconds;
+    } cases[] = {{[](char** r) { return Clock_Test_Read(r, kPort); }, 1, 2.001},
+                 {[](char** r) { return Clock_Test_ReadL(r, 1, 1, kPort); }, 3, 6.203}};
+    for (const auto& c : cases) {
+        bench.line.clearLog();
+        const double t0 = now();
+        EXPECT_EQ(c.read(&out), 0);
+        EXPECT_EQ(text(), "");
+        EXPECT_EQ(writes().size(), c.attempts);
+        EXPECT_NEAR(now() - t0, c.seconds, 0.0015);
+    }
 }
 
 TEST_F(ClockTest, FaultyRepliesAreRetriedOrSkipped) {
@@ -211,7 +190,7 @@ TEST_F(ClockTest, StopDependsOnTheSecondReply) {
     EXPECT_EQ(writes().size(), 6u);
 }
 
-TEST_F(ClockTest, RefClockShortFrames) {
+TEST_F(ClockTest, RefClockShortFramesNeedTheAcknowledgement) {
     EXPECT_EQ(SetRefClock(1, kPort), 1);
     EXPECT_TRUE(bench.clockUnit().refClockOn);
     EXPECT_EQ(SetRefClock(2, kPort), 1);
@@ -219,9 +198,7 @@ TEST_F(ClockTest, RefClockShortFrames) {
     ASSERT_EQ(writes().size(), 2u);
     EXPECT_EQ(Hex(writes()[0]), Hex(WithPreamble(Bytes({0x01, 0xA9, 0x03, 0x06, 0x09, 0x17, 0x0D}))));
     EXPECT_EQ(Hex(writes()[1]), Hex(WithPreamble(Bytes({0x01, 0xA9, 0x03, 0x07, 0x0A, 0x17, 0x0D}))));
-}
-
-TEST_F(ClockTest, RefClockNeedsTheAcknowledgement) {
+    bench.line.clearLog();
     bench.line.inject({"clock", sim::FaultKind::Refuse, -1});
     EXPECT_EQ(SetRefClock(1, kPort), 0);
     EXPECT_EQ(writes().size(), 3u);
@@ -321,16 +298,12 @@ TEST_F(ClockTest, OutputBusyRefusesWithoutSending) {
     EXPECT_TRUE(writes().empty());
 }
 
-class ClockNoPortTest : public ClockTest {};
-
-TEST_F(ClockNoPortTest, BenchPortUnavailable) {
+TEST_F(ClockTest, BenchPortUnavailable) {
     constexpr uint8_t kNoPort = 9;
-    EXPECT_EQ(Clock_Test_Start(1, 60, kNoPort), 0);
-    EXPECT_EQ(Clock_Error_Start(0, 1, 60, kNoPort), 0);
-    EXPECT_EQ(Clock_SD_Start(1, 1, 60, kNoPort), 0);
-    EXPECT_EQ(Clock_Test_StartL(1, 60, kNoPort), 0);
-    EXPECT_EQ(Clock_Test_Stop(kNoPort), 0);
-    EXPECT_EQ(SetRefClock(1, kNoPort), 0);
+    for (tbcom_bool r : {Clock_Test_Start(1, 60, kNoPort), Clock_Error_Start(0, 1, 60, kNoPort),
+                         Clock_SD_Start(1, 1, 60, kNoPort), Clock_Test_StartL(1, 60, kNoPort), Clock_Test_Stop(kNoPort),
+                         SetRefClock(1, kNoPort)})
+        EXPECT_EQ(r, 0);
     for (auto read : {+[](char** r) { return Clock_Test_Read(r, kNoPort); },
                       +[](char** r) { return Clock_Test_ReadL(r, 1, 1, kNoPort); },
                       +[](char** r) { return Clock_Error_Read(r, 1, 1, 1, kNoPort); }}) {

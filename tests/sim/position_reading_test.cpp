@@ -19,39 +19,35 @@ protected:
     char* out = buf;
 };
 
-TEST_F(PositionReadingTest, CountReadSendsCommand18AndParsesTheMeterPulses) {
-    bench.unit(2).tests.countFieldOverride = "   42 0000001234";
-    std::int32_t count = -5;
-    EXPECT_EQ(Count_Read(&count, 2, P), 1);
-    EXPECT_EQ(count, 42);
-    EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll({Frame(1, 0x43, 0x18)}));
-}
-
-TEST_F(PositionReadingTest, CountReadOfAFieldThatIsNotANumberGivesZero) {
-    for (const char* field : {"12a4560000001234", "      0000001234", "1.5   0000001234"}) {
-        SCOPED_TRACE(field);
-        bench.unit(1).tests.countFieldOverride = field;
-        std::int32_t count = 99;
-        EXPECT_EQ(Count_Read(&count, 1, P), 0);
-        EXPECT_EQ(count, 0);
+TEST_F(PositionReadingTest, CountReadParsesTheMeterPulses) {
+    const struct {
+        const char* field;  // nullptr: the unit's own count
+        sim::Fault fault;
+        tbcom_bool result;
+        std::int32_t count;
+        size_t writes;
+    } cases[] = {
+        {"   42 0000001234", {}, 1, 42, 1},
+        {"12a4560000001234", {}, 0, 0, 1},  // not a number: zero
+        {"      0000001234", {}, 0, 0, 1},
+        {"1.5   0000001234", {}, 0, 0, 1},
+        {nullptr, {"pos2", sim::FaultKind::Silence, -1}, 0, 0, 3},
+        {nullptr, {"pos2", sim::FaultKind::Short, -1, 0, "", 2}, 0, 0, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field ? c.field : c.fault.device);
+        bench.line.clearLog();
+        bench.line.clearFaults();
+        if (c.field) bench.unit(2).tests.countFieldOverride = c.field;
+        if (!c.fault.device.empty()) bench.line.inject(c.fault);
+        std::int32_t count = -5;
+        EXPECT_EQ(Count_Read(&count, 2, P), c.result);
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(writes().size(), c.writes);
+        EXPECT_EQ(BusFrames(bench.line).front(), Frame(1, 0x43, 0x18));
     }
-}
-
-TEST_F(PositionReadingTest, CountReadWithoutAReplyGivesZeroAfterThreeAttempts) {
-    bench.line.inject({"pos3", sim::FaultKind::Silence, -1});
-    std::int32_t count = 99;
-    EXPECT_EQ(Count_Read(&count, 3, P), 0);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(writes().size(), 3u);
-}
-
-TEST_F(PositionReadingTest, ShortCountReplyFails) {
-    bench.line.inject({"pos1", sim::FaultKind::Short, -1, 0, "", 2});
-    std::int32_t count = 99;
-    EXPECT_EQ(Count_Read(&count, 1, P), 0);
-    EXPECT_EQ(count, 0);
     double std = 7;
-    EXPECT_EQ(STD_Pulse_Read(&std, 1, P), 0);
+    EXPECT_EQ(STD_Pulse_Read(&std, 2, P), 0);  // still short
     EXPECT_EQ(std, 7);
 }
 
@@ -104,10 +100,13 @@ TEST_F(PositionReadingTest, ConstPulseReadFailuresLeaveTheOutputs) {
 }
 
 TEST_F(PositionReadingTest, StdPulseReadTakesCharsTenToNineteen) {
-    bench.unit(3).tests.countFieldOverride = "000001 123456789";
+    const std::pair<const char*, double> cases[] = {{"000001 123456789", 123456789}, {"0000019000000001", 9000000001}};
     double c = 0;
-    EXPECT_EQ(STD_Pulse_Read(&c, 3, P), 1);
-    EXPECT_EQ(c, 123456789);
+    for (const auto& [field, want] : cases) {
+        bench.unit(3).tests.countFieldOverride = field;
+        EXPECT_EQ(STD_Pulse_Read(&c, 3, P), 1);
+        EXPECT_EQ(c, want) << field;  // every one of the ten characters counts
+    }
     bench.unit(3).tests.countFieldOverride = "000001 12345678x";
     c = 5;
     EXPECT_EQ(STD_Pulse_Read(&c, 3, P), 0);

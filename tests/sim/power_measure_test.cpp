@@ -41,27 +41,26 @@ const char kPhaseA[] = "1.50,6.00,0.5000,";
 const char kPhaseB[] = "1.50,6.00,0.3200,";
 const char kPhaseC[] = "1.50,6.00,0.1800,";
 
-TEST_F(PowerMeasureTest, ThreePhaseFourWireReadsAllNineFields) {
-    for (int wiring : {1, 3}) {
-        SCOPED_TRACE(wiring);
-        EXPECT_EQ(read(1, static_cast<std::uint8_t>(wiring)), std::string(kPhaseA) + kPhaseB + kPhaseC);
+TEST_F(PowerMeasureTest, WiringPicksThePhasesRead) {
+    const std::string none = ",,,";
+    const struct {
+        int wiring;
+        std::string text;
+        std::vector<int> units;
+    } cases[] = {
+        {1, kPhaseA + std::string(kPhaseB) + kPhaseC, {0xAA, 0xAB, 0xAC}},  // three-phase four-wire
+        {3, kPhaseA + std::string(kPhaseB) + kPhaseC, {0xAA, 0xAB, 0xAC}},
+        {0, kPhaseA + none + none, {0xAA}},                                 // single phase
+        {2, kPhaseA + none + kPhaseC, {0xAA, 0xAC}},                        // three-phase three-wire
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wiring);
+        EXPECT_EQ(read(1, static_cast<std::uint8_t>(c.wiring)), c.text);
         std::vector<std::string> expected;
-        for (int a : {0xAA, 0xAB, 0xAC})
+        for (int a : c.units)
             for (auto& f : unitFrames(a)) expected.push_back(f);
         EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll(expected));
     }
-}
-
-TEST_F(PowerMeasureTest, SinglePhaseLeavesPhasesTwoAndThreeEmpty) {
-    EXPECT_EQ(read(1, 0), std::string(kPhaseA) + ",,,,,,");
-    EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll(unitFrames(0xAA)));
-}
-
-TEST_F(PowerMeasureTest, ThreePhaseThreeWireLeavesPhaseBEmpty) {
-    EXPECT_EQ(read(1, 2), std::string(kPhaseA) + ",,," + kPhaseC);
-    std::vector<std::string> expected = unitFrames(0xAA);
-    for (auto& f : unitFrames(0xAC)) expected.push_back(f);
-    EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll(expected));
 }
 
 TEST_F(PowerMeasureTest, PositionsAddressTheirOwnThreeUnits) {
@@ -101,12 +100,6 @@ TEST_F(PowerMeasureTest, FailedUnitLeavesItsFieldEmptyAndTheResultZero) {
     EXPECT_EQ(read(1, 1, 0), std::string(kPhaseA) + kPhaseB + ",,,");
 }
 
-TEST_F(PowerMeasureTest, PositionZeroReadsOnlyTheStandardMeter) {
-    EXPECT_EQ(read(0, 1), "");
-    EXPECT_TRUE(BusFrames(bench.line).empty());
-    EXPECT_FALSE(writes().empty());
-}
-
 TEST_F(PowerMeasureTest, SingleQuantities) {
     struct Case {
         std::uint8_t quantity;
@@ -122,14 +115,17 @@ TEST_F(PowerMeasureTest, SingleQuantities) {
     }
 }
 
-TEST_F(PowerMeasureTest, SingleWithAnotherOperationReadsOnlyTheStandardMeter) {
+// Position 0, an operation other than 0, or a quantity past 2: no unit is asked.
+TEST_F(PowerMeasureTest, NoUnitAskedOutsideTheMeasurement) {
+    EXPECT_EQ(read(0, 1), "");
+    EXPECT_TRUE(BusFrames(bench.line).empty());
+    EXPECT_FALSE(writes().empty());  // the standard meter was read
+    bench.line.clearLog();
     EXPECT_EQ(Power_Measure_Read_Single(&out, 2, 1, 0, P), 1);
     EXPECT_STREQ(buf, "");
     EXPECT_TRUE(BusFrames(bench.line).empty());
     EXPECT_FALSE(writes().empty());
-}
-
-TEST_F(PowerMeasureTest, SingleQuantityAboveTwoSendsNothing) {
+    bench.line.clearLog();
     EXPECT_EQ(Power_Measure_Read_Single(&out, 2, 0, 3, P), 0);
     EXPECT_TRUE(writes().empty());
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -47,71 +48,56 @@ TEST_F(StdReadTest, KpThreePhaseTextIsTheSourceWithinTheMeterError) {
     const std::string text = read("TB8700", "", &ok);
     ASSERT_EQ(ok, 1);
     ASSERT_EQ(FieldCount(text), 28) << text;
-
-    double p[3], q[3], sv[3];
+    // field, value, the meter's error on it, the text's resolution
+    std::vector<std::tuple<int, double, double, double>> ex = {{22, 49.95, 0, 1e-4}, {27, 240, 0, 1e-4}, {28, 240, 0, 1e-4}};
+    double sum[3] = {};
     for (int k = 0; k < 3; ++k) {
-        const double phi = (s.angleI[k] - s.angleU[k]) * kPi / 180;
-        sv[k] = s.u[k] * s.i[k];
-        p[k] = sv[k] * std::cos(phi);
-        q[k] = sv[k] * std::sin(phi);
+        const double phi = (s.angleI[k] - s.angleU[k]) * kPi / 180, sv = s.u[k] * s.i[k];
+        const double pq[3] = {sv * std::cos(phi), sv * std::sin(phi), sv};
+        ex.insert(ex.end(), {{1 + k, s.u[k], 0.001, 1e-4}, {4 + k, s.i[k], 0.001, 1e-4}, {7 + k, s.angleI[k], 0, 0.005},
+                             {23 + k, std::cos(phi), 0, 0.0006}});
+        for (int q = 0; q < 3; ++q) {
+            ex.push_back({10 + 3 * q + k, pq[q], 0.0021, 1e-3});
+            sum[q] += pq[q];
+        }
     }
-    struct Expect {
-        int field;
-        double value;
-        double relErr;  // the meter's error on this quantity
-        double abs;     // the text's resolution
-    };
-    std::vector<Expect> ex;
-    for (int k = 0; k < 3; ++k) {
-        ex.push_back({1 + k, s.u[k], 0.001, 1e-4});
-        ex.push_back({4 + k, s.i[k], 0.001, 1e-4});
-        ex.push_back({7 + k, s.angleI[k], 0, 0.005});
-        ex.push_back({10 + k, p[k], 0.0021, 1e-3});
-        ex.push_back({13 + k, q[k], 0.0021, 1e-3});
-        ex.push_back({16 + k, sv[k], 0.0021, 1e-3});
-        ex.push_back({23 + k, std::cos((s.angleI[k] - s.angleU[k]) * kPi / 180), 0, 0.0006});
-    }
-    ex.push_back({19, p[0] + p[1] + p[2], 0.0021, 1e-3});
-    ex.push_back({20, q[0] + q[1] + q[2], 0.0021, 1e-3});
-    ex.push_back({21, sv[0] + sv[1] + sv[2], 0.0021, 1e-3});
-    ex.push_back({22, 49.95, 0, 1e-4});
-    ex.push_back({26, (p[0] + p[1] + p[2]) / (sv[0] + sv[1] + sv[2]), 0, 0.0006});
-    ex.push_back({27, 240, 0, 1e-4});
-    ex.push_back({28, 240, 0, 1e-4});  // voltage angle of C after that of B
-    for (const auto& e : ex) {
-        SCOPED_TRACE("field " + std::to_string(e.field));
-        EXPECT_NEAR(FieldValue(text, e.field), e.value, std::fabs(e.value) * e.relErr + e.abs);
-    }
-    // The error is really there: the voltage reads high.
-    EXPECT_GT(FieldValue(text, 1), 220.1);
+    for (int q = 0; q < 3; ++q) ex.push_back({19 + q, sum[q], 0.0021, 1e-3});
+    ex.push_back({26, sum[0] / sum[2], 0, 0.0006});
+    for (const auto& [field, value, rel, abs] : ex)
+        EXPECT_NEAR(FieldValue(text, field), value, std::fabs(value) * rel + abs) << "field " << field;
+    EXPECT_GT(FieldValue(text, 1), 220.1);  // the error is really there: the voltage reads high
     EXPECT_EQ(st().lastReading, text);
 }
 
-TEST_F(StdReadTest, KindRegisterSevenIsFiveAndSetsTheMaximumCurrent) {
-    bench.addStdMeter(StdMeterModel::Kp3, 7, 180);  // register 0 = 0x0712
-    const double t0 = now();
-    const std::string text = read("tb8700h");
-    EXPECT_EQ(core::state().stdMeterKind, 5);
-    EXPECT_DOUBLE_EQ(st().maxCurrent, 180);
-    EXPECT_EQ(core::state().stdMeterModel, "KP8707C-66_K6");
-    EXPECT_EQ(st().hVariant, 1);
-    EXPECT_EQ(FieldCount(text), 28);
-    // The kind register is read once (13 bytes out, 5 ms turn-around, 7 bytes
-    // back at 9600 baud), then 0.5 s pass before the meter's line is switched on.
-    const auto t = WriteTimes(bench.line);
-    ASSERT_GE(t.size(), 2u);
-    EXPECT_NEAR(t[0], t0, 0.001);
-    EXPECT_NEAR(t[1] - t[0], 0.5 + 0.0258, 0.002);
+TEST_F(StdReadTest, KindRegisterSetsKindAndMaximumCurrent) {
+    const struct {
+        int reg;
+        double max;
+        const char* model;
+        int kind;
+        const char* normalised;
+    } cases[] = {{7, 180, "tb8700h", 5, "KP8707C-66_K6"}, {5, 120, "TB8700", 5, "KP8707C-66"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        Dll_Port_Close();
+        bench.addStdMeter(StdMeterModel::Kp3, c.reg, c.max);
+        bench.line.clearLog();
+        const double t0 = now();
+        EXPECT_EQ(FieldCount(read(c.model)), 28);
+        EXPECT_EQ(core::state().stdMeterKind, c.kind);  // register 7 is stored as 5
+        EXPECT_DOUBLE_EQ(st().maxCurrent, c.max);
+        EXPECT_EQ(core::state().stdMeterModel, c.normalised);
+        // The kind register is read once (13 bytes out, 5 ms turn-around, 7 bytes
+        // back at 9600 baud), then 0.5 s pass before the meter's line is switched on.
+        const auto t = WriteTimes(bench.line);
+        ASSERT_GE(t.size(), 2u);
+        EXPECT_NEAR(t[0], t0, 0.001);
+        EXPECT_NEAR(t[1] - t[0], 0.5 + 0.0258, 0.002);
+        EXPECT_EQ(st().hVariant, c.reg == 7 ? 1 : 0);
+    }
     bench.line.clearLog();
-    read("tb8700h");
-    EXPECT_EQ(writes().front(), LinkWrite(0));  // not learned again
-}
-
-TEST_F(StdReadTest, SmallMaximumCurrentKeepsThePlainModel) {
-    bench.addStdMeter(StdMeterModel::Kp3, 5, 120);
     read("TB8700");
-    EXPECT_DOUBLE_EQ(st().maxCurrent, 120);
-    EXPECT_EQ(core::state().stdMeterModel, "KP8707C-66");
+    EXPECT_EQ(writes().front(), LinkWrite(0));  // not learned again
 }
 
 TEST_F(StdReadTest, ThreeFailedKindReadsEndTheCallWithTheLastText) {
@@ -176,17 +162,10 @@ TEST_F(StdReadTest, RecordModeFillsAndScalesStdReading) {
     ASSERT_EQ(Set_HMC_2011(0, 0, 0, 0, 0, 0, 2, 0.5), 1);
     EXPECT_EQ(read("TB8700", "MeterData4W"), bench.stdMeter.kp->reply());
     const auto& r = st().reading;
-    EXPECT_NEAR(r.ua, 200, 1e-3);
-    EXPECT_NEAR(r.ub, 220, 1e-3);
-    EXPECT_NEAR(r.uc, 240, 1e-3);
-    EXPECT_NEAR(r.ia, 0.5, 1e-5);
-    EXPECT_NEAR(r.ib, 1, 1e-5);
-    EXPECT_NEAR(r.ic, 2, 1e-5);
-    EXPECT_NEAR(r.angleIa, 10, 1e-3);
-    EXPECT_NEAR(r.angleIb, 250, 1e-3);
-    EXPECT_NEAR(r.angleIc, 130, 1e-3);
-    EXPECT_NEAR(r.angleUb, 241, 1e-3);
-    EXPECT_NEAR(r.angleUc, 119, 1e-3);  // 241 + 238, brought into 0..360
+    // 241 + 238 brought into 0..360 for the voltage angle of C.
+    const double got[] = {r.ua, r.ub, r.uc, r.ia, r.ib, r.ic, r.angleIa, r.angleIb, r.angleIc, r.angleUb, r.angleUc};
+    const double want[] = {200, 220, 240, 0.5, 1, 2, 10, 250, 130, 241, 119};
+    for (int k = 0; k < 11; ++k) EXPECT_NEAR(got[k], want[k], 1e-3) << k;
     EXPECT_NEAR(st().meterSide.ua, 100, 1e-3);
 
     // A failed record read leaves the record as it was: nothing is scaled twice.

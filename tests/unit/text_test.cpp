@@ -8,85 +8,58 @@ using namespace tbcom::core;
 
 namespace {
 
-struct FieldCase {
-    const char* text;
-    int n;
-    const char* want;
-};
-
-TEST(CommaField, Table) {
-    const FieldCase cases[] = {
-        {"9600,n,8,1", 1, "9600"}, {"9600,n,8,1", 2, "n"}, {"9600,n,8,1", 4, "1"},
-        {"9600,n,8,1", 5, ""},     {"a,,c", 1, "a"},       {"a,,c", 2, ""},
-        {"a,,c", 3, "c"},          {"a,,c", 4, ""},        {"", 1, ""},
-        {"abc", 1, "abc"},         {"abc", 2, ""},         {",x", 1, ""},
-        {",x", 2, "x"},            {"x,", 2, ""},          {"x,", 3, ""},
+TEST(TextFields, CommaAndMultiCharacterSeparators) {
+    const struct {
+        const char* text;
+        int n;
+        const char* want;
+    } cases[] = {
+        {"9600,n,8,1", 1, "9600"}, {"9600,n,8,1", 4, "1"}, {"9600,n,8,1", 5, ""}, {"a,,c", 2, ""},
+        {"a,,c", 3, "c"},          {"", 1, ""},            {"abc", 1, "abc"},     {"abc", 2, ""},
+        {",x", 1, ""},             {",x", 2, "x"},         {"x,", 2, ""},         {"x,", 3, ""},
     };
     for (const auto& c : cases) EXPECT_EQ(CommaField(c.text, c.n), c.want) << c.text << " field " << c.n;
-}
-
-TEST(SepField, MultiCharacterSeparator) {
-    EXPECT_EQ(SepField("a;;b;c;;d", ";;", 1), "a");
-    EXPECT_EQ(SepField("a;;b;c;;d", ";;", 2), "b;c");
-    EXPECT_EQ(SepField("a;;b;c;;d", ";;", 3), "d");
-    EXPECT_EQ(SepField("a;;b;c;;d", ";;", 4), "");
+    const char* multi[] = {"a", "b;c", "d", ""};
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(SepField("a;;b;c;;d", ";;", n), multi[n - 1]) << n;
     EXPECT_EQ(SepField("[0;10]=5", "=", 2), "5");
     EXPECT_EQ(SepField("[0;10]", "=", 2), "");
 }
 
 TEST(TextPos, FromOneZeroWhenAbsent) {
-    EXPECT_EQ(TextPos("abcabc", "ca"), 3);
-    EXPECT_EQ(TextPos("abcabc", "a"), 1);
-    EXPECT_EQ(TextPos("abcabc", "bc"), 2);
-    EXPECT_EQ(TextPos("abcabc", "x"), 0);
-    EXPECT_EQ(TextPos("ab", "abc"), 0);
-    EXPECT_EQ(TextPos("KP8707C-66", "8707C"), 3);
+    const struct {
+        const char *text, *part;
+        int want;
+    } cases[] = {{"abcabc", "ca", 3}, {"abcabc", "a", 1}, {"abcabc", "x", 0}, {"ab", "abc", 0}, {"KP8707C-66", "8707C", 3}};
+    for (const auto& c : cases) EXPECT_EQ(TextPos(c.text, c.part), c.want) << c.part;
+    EXPECT_TRUE(Contains("xxRECV_BADyy", "RECV_BAD"));
+    EXPECT_FALSE(Contains("RECV_BA", "RECV_BAD"));
 }
 
-TEST(LeftRightMid, Table) {
-    EXPECT_EQ(LeftText("abcdef", 3), "abc");
-    EXPECT_EQ(LeftText("abcdef", 0), "");
-    EXPECT_EQ(LeftText("abcdef", -2), "");
-    EXPECT_EQ(LeftText("abcdef", 10), "abcdef");
-    EXPECT_EQ(RightText("abcdef", 2), "ef");
-    EXPECT_EQ(RightText("abcdef", 0), "");
-    EXPECT_EQ(RightText("abcdef", 10), "abcdef");
-    EXPECT_EQ(MidText("abcdef", 2, 3), "bcd");
-    EXPECT_EQ(MidText("abcdef", 5, 10), "ef");
-    EXPECT_EQ(MidText("abcdef", 6, 1), "f");
-    EXPECT_EQ(MidText("abcdef", 7, 1), "");
-    EXPECT_EQ(MidText("abcdef", 0, 2), "ab");  // a start below 1 counts from the first character
-    EXPECT_EQ(MidText("abcdef", 2, 0), "");
+TEST(LeftRightMid, CountsClampedToTheText) {
+    const std::pair<std::string, std::string> cases[] = {
+        {LeftText("abcdef", 3), "abc"},    {LeftText("abcdef", 0), ""},    {LeftText("abcdef", -2), ""},
+        {LeftText("abcdef", 10), "abcdef"}, {RightText("abcdef", 2), "ef"}, {RightText("abcdef", 10), "abcdef"},
+        {MidText("abcdef", 2, 3), "bcd"},  {MidText("abcdef", 5, 10), "ef"}, {MidText("abcdef", 7, 1), ""},
+        {MidText("abcdef", 0, 2), "ab"},  // a start below 1 counts from the first character
+        {MidText("abcdef", 2, 0), ""},
+    };
+    for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
 }
 
 TEST(Trim, BlanksAndControlCharacters) {
-    EXPECT_EQ(Trim("  a b \t"), "a b");
-    EXPECT_EQ(Trim("\r\n-125\r\n"), "-125");
-    EXPECT_EQ(Trim("   "), "");
-    EXPECT_EQ(Trim(""), "");
-    EXPECT_EQ(Trim("x"), "x");
+    const std::pair<const char*, const char*> cases[] = {
+        {"  a b \t", "a b"}, {"\r\n-125\r\n", "-125"}, {"   ", ""}, {"", ""}, {"x", "x"}};
+    for (const auto& [text, want] : cases) EXPECT_EQ(Trim(text), want) << text;
 }
 
-TEST(UpperAscii, AsciiLettersOnly) {
-    EXPECT_EQ(UpperAscii("kp8707c-66"), "KP8707C-66");
-    EXPECT_EQ(UpperAscii("n"), "N");
-    EXPECT_EQ(UpperAscii("Az{}`@"), "AZ{}`@");
-}
-
-TEST(UpperAscii, GbkCharactersUntouched) {
-    // "[无]" in GBK: 0xCE 0xDE; and a double-byte character whose trail byte
-    // lies in 'a'..'z' (0x81 0x61), which must not become 0x81 0x41.
-    const std::string none = "[\xCE\xDE]";
-    EXPECT_EQ(UpperAscii(none), none);
-    EXPECT_EQ(UpperAscii("a\x81\x61z"), "A\x81\x61Z");
-    EXPECT_EQ(UpperAscii("\xB4\x7A" "b"), "\xB4\x7A" "B");
-    // A lead byte at the very end has no trail byte to protect.
-    EXPECT_EQ(UpperAscii("x\x81"), "X\x81");
-}
-
-TEST(Contains, Basic) {
-    EXPECT_TRUE(Contains("xxRECV_BADyy", "RECV_BAD"));
-    EXPECT_FALSE(Contains("RECV_BA", "RECV_BAD"));
+TEST(UpperAscii, AsciiLettersOnlyAndGbkUntouched) {
+    // "[无]" in GBK is 0xCE 0xDE; a trail byte in 'a'..'z' (0x81 0x61) must not
+    // become 0x81 0x41; a lead byte at the very end has no trail byte to protect.
+    const std::pair<std::string, std::string> cases[] = {
+        {"kp8707c-66", "KP8707C-66"}, {"Az{}`@", "AZ{}`@"},  {"[\xCE\xDE]", "[\xCE\xDE]"},
+        {"a\x81\x61z", "A\x81\x61Z"}, {"\xB4\x7A" "b", "\xB4\x7A" "B"}, {"x\x81", "X\x81"},
+    };
+    for (const auto& [text, want] : cases) EXPECT_EQ(UpperAscii(text), want) << text;
 }
 
 }  // namespace
