@@ -24,14 +24,11 @@ void SleepSeconds(double s) {
 }
 
 std::vector<std::string> SplitFields(const std::string& text) {
-    std::vector<std::string> out;
-    size_t from = 0;
-    for (;;) {
-        const size_t comma = text.find(',', from);
-        out.push_back(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
-        if (comma == std::string::npos) return out;
-        from = comma + 1;
-    }
+    std::vector<std::string> out(1);
+    for (char c : text)
+        if (c == ',') out.emplace_back();
+        else out.back().push_back(c);
+    return out;
 }
 
 std::vector<WireBurst> ReadWireLog(const fs::path& file) {

@@ -87,45 +87,4 @@ int BenchsimProcess::stop() {
     return result;
 }
 
-int RunToExit(const std::string& program, const std::vector<std::string>& args, std::string& stderrText) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) return -1;
-    std::vector<std::string> argv{program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> cargv;
-    for (auto& a : argv) cargv.push_back(a.data());
-    cargv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        return -1;
-    }
-    if (pid == 0) {
-        dup2(pipeFds[1], STDERR_FILENO);
-        const int devNull = open("/dev/null", O_WRONLY);
-        if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
-        execv(program.c_str(), cargv.data());
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    const long long deadline = nowMs() + 5000;
-    for (;;) {
-        const long long left = deadline - nowMs();
-        pollfd p{pipeFds[0], POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) {
-            kill(pid, SIGKILL);
-            break;
-        }
-        char buf[256];
-        const ssize_t n = read(pipeFds[0], buf, sizeof buf);
-        if (n <= 0) break;  // the child has closed stderr: it is exiting
-        stderrText.append(buf, static_cast<size_t>(n));
-    }
-    close(pipeFds[0]);
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
-
 }  // namespace tbcom::e2e

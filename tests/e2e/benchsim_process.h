@@ -32,9 +32,4 @@ private:
     std::string ready_;
 };
 
-// Runs `program args...` that is expected to exit on its own (bad options)
-// and returns its exit status with what it wrote to stderr; -1 when it was
-// still running after 5 s (it is then killed) or died by a signal.
-int RunToExit(const std::string& program, const std::vector<std::string>& args, std::string& stderrText);
-
 }  // namespace tbcom::e2e

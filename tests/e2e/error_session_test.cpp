@@ -24,78 +24,51 @@ TEST_F(BenchE2E, ErrorsOfThreeMetersAreReadBack) {
     const double t0 = NowSeconds();
     ASSERT_EQ(lib_->Error_Clear(kPort), 1);
     for (int p = 1; p <= 3; ++p) ASSERT_EQ(lib_->Error_Start(static_cast<std::uint8_t>(p), 1000, 1, kPort), 1) << p;
-
     bool ok = false;
     EXPECT_EQ(readError(1, ok), "0,0.000");  // started, nothing completed yet
     EXPECT_TRUE(ok);
-    EXPECT_EQ(lib_->Error_Read(nullptr, 1, kPort), 1);  // no buffer: read, nothing written
 
     std::vector<std::string> results(3);
-    while (NowSeconds() - t0 < 8) {
-        bool pending = false;
+    for (bool pending = true; pending && NowSeconds() - t0 < 8; SleepSeconds(0.1)) {
+        pending = false;
         for (int p = 1; p <= 3; ++p) {
             if (!results[p - 1].empty()) continue;
             const std::string r = readError(p, ok);
-            ASSERT_TRUE(ok) << "position " << p << ": " << r;
-            ASSERT_GE(r.size(), 3u) << r;
+            ASSERT_TRUE(ok && r.size() >= 3) << "position " << p << ": " << r;
             if (r[0] != '0') results[p - 1] = r;
             else pending = true;
         }
-        if (!pending) break;
-        SleepSeconds(0.1);
     }
     const char* want[] = {"0.200", "-0.500", "0.000"};
     for (int p = 1; p <= 3; ++p) {
         const std::string& r = results[p - 1];
         ASSERT_FALSE(r.empty()) << "position " << p << " never completed";
-        EXPECT_GE(r[0], '1') << r;
-        EXPECT_LE(r[0], '9') << r;
+        EXPECT_TRUE(r[0] >= '1' && r[0] <= '9') << r;
         EXPECT_EQ(r.substr(1), std::string(",") + want[p - 1]) << "position " << p;
     }
     // One meter pulse takes about 1.1 s at the simulated source's 3.3 kW.
     EXPECT_LT(NowSeconds() - t0, 4.0);
 }
 
-TEST_F(BenchE2E, SilentPositionFailsAfterAboutTwoSeconds) {
+TEST_F(BenchE2E, SilentPositionFailsAfterAboutTwoSecondsThenReopens) {
     startBench({"--silent", "2"});
     bool ok = false;
-    EXPECT_EQ(readError(1, ok), "0,0.000");
-    ASSERT_TRUE(ok);
-
     const double t0 = NowSeconds();
     EXPECT_EQ(readError(2, ok), "");
     const double took = NowSeconds() - t0;
     EXPECT_FALSE(ok);
     EXPECT_GE(took, 1.8);
     EXPECT_LE(took, 3.5);
-
     EXPECT_EQ(readError(3, ok), "0,0.000");  // the line is usable again
     EXPECT_TRUE(ok);
-}
 
-TEST_F(BenchE2E, ClosedPortIsReopenedByTheNextCall) {
-    startBench({});
-    ASSERT_EQ(lib_->Error_Clear(kPort), 1);
+    // A closed port is opened again by the next call.
     EXPECT_NE(lib_->getComHandle(), 0u);
     lib_->Dll_Port_Close();
     EXPECT_EQ(lib_->getComHandle(), 0u);
-
-    bool ok = false;
     EXPECT_EQ(readError(1, ok), "0,0.000");
     EXPECT_TRUE(ok);
     EXPECT_NE(lib_->getComHandle(), 0u);
-    lib_->Dll_Port_Close();
-    EXPECT_EQ(lib_->Error_Clear(kPort), 1);  // and once more
-}
-
-TEST_F(BenchE2E, NoBenchMeansFailureWithoutAPort) {
-    const double t0 = NowSeconds();
-    EXPECT_EQ(lib_->Error_Clear(kPort), 0);
-    bool ok = true;
-    EXPECT_EQ(readError(1, ok), "unwritten");  // nothing sent, nothing written
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(lib_->getComHandle(), 0u);
-    EXPECT_LT(NowSeconds() - t0, 0.5);
 }
 
 }  // namespace

@@ -29,7 +29,6 @@ protected:
         return h;
     }
     std::uint64_t us() const { return bench.clock.us; }
-    // A scripted device answering the host's next write with `reply`.
     ScriptDevice& scripted(const std::string& reply) {
         auto& dev = bench.line.add<ScriptDevice>("script");
         dev.replies.push_back(reply);
@@ -42,9 +41,8 @@ TEST_F(Transport, ParameterTexts) {
         const char* text;
         SerialSettings want;
     } cases[] = {
-        {"9600,n,8,1", {9600, 8, Parity::None, StopBits::One}},   {"4800,x,7,1.5", {4800, 7, Parity::Even, StopBits::OneAndHalf}},
-        {"9600,n,8", {9600, 8, Parity::None, StopBits::One}},     {"19200,O,8,2", {19200, 8, Parity::Odd, StopBits::Two}},
-        {"2400,m,8,3", {2400, 8, Parity::Mark, StopBits::One}},   {"57600,S,8,1", {57600, 8, Parity::Space, StopBits::One}},
+        {"4800,x,7,1.5", {4800, 7, Parity::Even, StopBits::OneAndHalf}}, {"9600,n,8", {9600, 8, Parity::None, StopBits::One}},
+        {"2400,m,8,3", {2400, 8, Parity::Mark, StopBits::One}},
     };
     for (const auto& c : cases) {
         platform::PortHandle h = open(c.text);
@@ -55,7 +53,6 @@ TEST_F(Transport, ParameterTexts) {
 
 TEST_F(Transport, OpenFailuresLeaveNoHandle) {
     EXPECT_EQ(tp::OpenCommPort(3, "abc,n,8,1"), 0u);
-    EXPECT_EQ(tp::OpenCommPort(3, "9600,n,x,1"), 0u);
     EXPECT_EQ(tp::OpenCommPort(8, "9600,n,8,1"), 0u);  // no such port
     bench.platform.refuseSettings = 1;
     EXPECT_EQ(tp::OpenCommPort(3, "9600,n,8,1"), 0u);
@@ -66,9 +63,7 @@ TEST_F(Transport, OpenFailuresLeaveNoHandle) {
 TEST_F(Transport, SetCommBaud) {
     platform::PortHandle h = open("9600,e,7,2");
     bench.platform.refuseSettings = 1;  // would fail if anything were applied
-    EXPECT_EQ(tp::SetCommBaud(h, "9600"), 1);
     EXPECT_EQ(tp::SetCommBaud(h, ""), 1);  // empty means 9600
-    EXPECT_EQ(bench.platform.refuseSettings, 1);
     bench.platform.refuseSettings = 0;
     EXPECT_EQ(tp::SetCommBaud(h, "38400"), 1);  // only the baud changes
     EXPECT_EQ(bench.line.hostSettings(), (SerialSettings{38400, 7, Parity::Even, StopBits::Two}));
@@ -92,30 +87,6 @@ TEST_F(Transport, RefusedBaudInABusCallLeavesTheDeadHandle) {
     EXPECT_TRUE(bench.line.hostWrites().empty());
     EXPECT_EQ(getComHandle(), h);
     EXPECT_FALSE(bench.platform.isOpen(h));
-    Dll_Port_Close();
-    ASSERT_EQ(Error_Reset(kPort), 1);  // reopened
-    EXPECT_EQ(bench.line.hostWrites().size(), 2u);
-}
-
-TEST_F(Transport, ReconfigureAndClose) {
-    platform::PortHandle h = open();
-    EXPECT_TRUE(tp::ReconfigureCommPort(h, "2400,o,7,2"));
-    EXPECT_EQ(bench.line.hostSettings(), (SerialSettings{2400, 7, Parity::Odd, StopBits::Two}));
-    EXPECT_FALSE(tp::ReconfigureCommPort(h, "fast,n,8,1"));
-    EXPECT_EQ(h, 0u);
-    EXPECT_EQ(bench.platform.openPorts(), 0u);
-    h = open();
-    EXPECT_EQ(tp::CloseCommPort(h), 0u);
-    EXPECT_FALSE(bench.platform.isOpen(h));
-    EXPECT_EQ(tp::CloseCommPort(0), 0u);
-    EXPECT_EQ(tp::CloseCommPort(0x80000000u), 0u);  // below 1 as a signed value
-}
-
-TEST_F(Transport, RawAndHexWrites) {
-    platform::PortHandle h = open();
-    EXPECT_EQ(tp::WriteRaw(h, std::string("MS\0\r", 4)), 1);
-    EXPECT_EQ(tp::WriteHexText(h, "0102fFa"), 1);
-    EXPECT_EQ(writes(), (std::vector<std::string>{std::string("MS\0\r", 4), Bytes({0x01, 0x02, 0xFF})}));
 }
 
 TEST_F(Transport, ModbusRequestsOnTheWire) {
@@ -134,16 +105,6 @@ TEST_F(Transport, ModbusRequestsOnTheWire) {
     EXPECT_EQ(core::state().busBusy, 0);
 }
 
-TEST_F(Transport, ModbusOtherDeviceHasNoPreamble) {
-    bench.line.add<sim::ModbusSlave>("dev2", 0x02).registers[5] = 0xBEEF;
-    platform::PortHandle h = open();
-    std::string data;
-    // A reply from device 2 starts with 0x02, not a start-of-reply byte: the
-    // reader skips it and times out.
-    EXPECT_EQ(tp::ModbusReadRegisters(h, 0x02, 5, 1, data), -1);
-    EXPECT_EQ(writes(), std::vector<std::string>{tp::BuildReadRegisters(0x02, 5, 1)});
-}
-
 TEST_F(Transport, ModbusFaultsFailWithoutRetry) {
     platform::PortHandle h = open();
     const std::uint64_t t0 = us();
@@ -151,36 +112,25 @@ TEST_F(Transport, ModbusFaultsFailWithoutRetry) {
     EXPECT_EQ(tp::ModbusWriteRegister(h, 0xB1, 0x0056, 1), -1);
     EXPECT_GT(us() - t0, 500000u);
     EXPECT_EQ(writes().size(), 1u);
-    bench.line.inject({"ctrl", sim::FaultKind::BadChecksum});
-    EXPECT_EQ(tp::ModbusWriteRegister(h, 0xB1, 0x0056, 1), -1);
     std::string data;
     bench.line.inject({"ctrl", sim::FaultKind::Silence});
     EXPECT_EQ(tp::ModbusReadRegisters(h, 0xB1, 0, 2, data), -1);
-    bench.line.inject({"ctrl", sim::FaultKind::Short, 1, 0, "", 1});
+    bench.line.inject({"ctrl", sim::FaultKind::BadChecksum});
     EXPECT_EQ(tp::ModbusReadRegisters(h, 0xB1, 0, 2, data), -1);
     EXPECT_EQ(tp::ModbusReadRegisters(h, 0xB1, 0, 2, data), 0);
-    EXPECT_EQ(writes().size(), 5u);
+    EXPECT_EQ(writes().size(), 4u);
     EXPECT_EQ(core::state().busBusy, 0);
 }
 
 TEST_F(Transport, ReaderSkipsNoiseAndDropsTheRest) {
-    scripted(Bytes({0x00, 0xFF, 0x00, 0xB1, 1, 2, 3, 4, 5, 6, 7, 8}));
-    platform::PortHandle h = open();
-    tp::WriteRaw(h, "x");
-    std::string out;
-    EXPECT_EQ(tp::ReadModbusReply(h, out, 5), 5);
-    EXPECT_EQ(out, Bytes({0xB1, 1, 2, 3, 4}));
-    EXPECT_EQ(bench.line.hostQueued(), 0);  // the rest of the chunk was dropped
-}
-
-TEST_F(Transport, ReaderStartBytes) {
-    for (int start : {0xB1, 0x01, 0x37, 0xA0, 0xA1, 0xA2, 0xA3}) {
-        auto& dev = scripted(Bytes({0x55, start, 0x10}));
+    for (int start : {0xB1, 0x01, 0x37, 0xA3}) {
+        auto& dev = scripted(Bytes({0x00, 0xFF, 0x55, start, 1, 2, 3, 4, 5, 6, 7, 8}));
         platform::PortHandle h = open();
         tp::WriteRaw(h, "x");
         std::string out;
-        EXPECT_EQ(tp::ReadModbusReply(h, out, 2), 2) << start;
-        EXPECT_EQ(out, Bytes({start, 0x10}));
+        EXPECT_EQ(tp::ReadModbusReply(h, out, 5), 5) << start;
+        EXPECT_EQ(out, Bytes({start, 1, 2, 3, 4}));
+        EXPECT_EQ(bench.line.hostQueued(), 0);  // the rest of the chunk was dropped
         tp::CloseCommPort(h);
         dev.powered = false;
     }
@@ -201,21 +151,11 @@ TEST_F(Transport, ReaderSilenceLimitRestartsAfterEachChunk) {
     EXPECT_EQ(core::state().busBusy, 0);
 }
 
-TEST_F(Transport, ReaderGivesUpJustPastTheLimit) {
-    platform::PortHandle h = open();
-    const std::uint64_t t0 = us();
-    std::string out;
-    EXPECT_FALSE(tp::ReadFixedReply(h, 6, "\x01", 500, out));
-    EXPECT_EQ(us() - t0, 501000u);
-    EXPECT_FALSE(tp::ReadFixedReply(h, 6, "\x01", 2000, out));
-    EXPECT_EQ(us() - t0, 501000u + 2001000u);
-}
-
 TEST_F(Transport, DelayAndNowSecondsOnTheVirtualClock) {
     EXPECT_EQ(tp::NowSeconds(), 1000.0);  // baseMs 1000000
     const std::uint64_t t0 = us();
-    const std::pair<double, std::uint64_t> delays[] = {{0.1, 100000}, {0.0015, 101000}, {0, 101000}, {-1, 101000},
-                                                       {5.5, 5601000}};  // 1.5 ms is truncated to 1 ms
+    const std::pair<double, std::uint64_t> delays[] = {
+        {0.1, 100000}, {0.0015, 101000}, {-1, 101000}, {5.5, 5601000}};  // 1.5 ms is truncated to 1 ms
     for (auto [seconds, total] : delays) {
         tp::Delay(seconds);
         EXPECT_EQ(us() - t0, total) << seconds;

@@ -39,50 +39,37 @@ protected:
     std::string path_;
 };
 
-// The text rules are tested on strings alone; here only what the disk adds:
-// nothing created by a read, a file created by a write, line ends kept.
 TEST_F(IniOnDiskTest, ReadCreatesNothingWriteCreatesAndKeepsTheFile) {
     EXPECT_EQ(os().iniRead(path_, "JIAODUXZ", "UA", "0"), "0");
     EXPECT_FALSE(fs::exists(path_));
     ASSERT_TRUE(os().iniWrite(path_, "20261206", "093015", "Error_Read pos 1"));
-    ASSERT_TRUE(os().iniWrite(path_, "20261206", "093016", "Error_Read pos 2"));
-    EXPECT_EQ(slurp(path_), "[20261206]\n093015=Error_Read pos 1\n093016=Error_Read pos 2\n");
-    EXPECT_EQ(os().iniRead(path_, "20261206", "093016", "-"), "Error_Read pos 2");
+    EXPECT_EQ(slurp(path_), "[20261206]\n093015=Error_Read pos 1\n");
     { std::ofstream(path_, std::ios::binary) << "; angle corrections\r\n[jiaoduxz]\r\n ua = 1.5 \r\n"; }
     EXPECT_EQ(os().iniRead(path_, "JIAODUXZ", "UA", "0"), "1.5");
     ASSERT_TRUE(os().iniWrite(path_, "JIAODUXZ", "UB", "2"));
     EXPECT_EQ(slurp(path_), "; angle corrections\r\n[jiaoduxz]\r\n ua = 1.5 \r\nUB=2\n");
-}
-
-TEST_F(IniOnDiskTest, UnwritableDirectoryFails) {
     EXPECT_FALSE(os().iniWrite((dir_ / "no-such-dir" / "debug.ini").string(), "S", "k", "v"));
 }
+
 
 TEST(PosixPlatform, ProgramDirIsTheExecutablesDirectory) {
     const std::string dir = os().programDir();
     ASSERT_FALSE(dir.empty());
-    EXPECT_EQ(dir.back(), '/');
-    EXPECT_EQ(fs::path(dir).parent_path(), fs::canonical("/proc/self/exe").parent_path());
+    EXPECT_EQ(fs::path(dir + "x").parent_path(), fs::canonical("/proc/self/exe").parent_path());
 }
 
-TEST(PosixPlatform, ClocksAreMillisecondsOfTheMonotonicClock) {
+TEST(PosixPlatform, ClocksAndLocalTime) {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     const auto expected = static_cast<std::uint32_t>(static_cast<std::uint64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000);
     const std::uint32_t tick = os().tickMs(), time = os().timeMs();
     EXPECT_LT(static_cast<std::uint32_t>(tick - expected), 1000u);
     EXPECT_LT(static_cast<std::uint32_t>(time - tick), 1000u);
-}
-
-TEST(PosixPlatform, LocalTimeIsTodaysDate) {
     const time_t now = ::time(nullptr);
     tm t{};
     localtime_r(&now, &t);
     const auto lt = os().localTime();
-    EXPECT_EQ(lt.year, t.tm_year + 1900);
-    EXPECT_EQ(lt.month, t.tm_mon + 1);
-    EXPECT_GE(lt.day, 1);
-    EXPECT_LE(lt.day, 31);
+    EXPECT_EQ(lt.year * 100 + lt.month, (t.tm_year + 1900) * 100 + t.tm_mon + 1);
     EXPECT_LE(lt.hour, 23);
 }
 
