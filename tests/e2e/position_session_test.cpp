@@ -17,11 +17,20 @@ constexpr double kMeterConst = 360000;  // pulses per kWh at position 2
 constexpr double kMeterErrorPct = 0.5;
 constexpr double kStdConst = 1000000;
 
-class PositionE2E : public BenchSession {};
+// The library stays loaded across tests: give the standard constant back
+// even when a test stops part-way.
+class PositionE2E : public BenchSession {
+protected:
+    void TearDown() override {
+        if (savedStdConst_ > 0) lib_->SetStdConst(savedStdConst_);
+        BenchSession::TearDown();
+    }
+    double savedStdConst_ = 0;
+};
 
 TEST_F(PositionE2E, ConstantTestOnPositionTwoCountsWithRealTime) {
     startBench({"--meter", "2:360000:0.5", "--std-const", "1000000"});
-    const double savedStdConst = lib_->GetStdConst();
+    savedStdConst_ = lib_->GetStdConst();
     lib_->SetStdConst(kStdConst);
 
     const double t = NowSeconds();
@@ -51,7 +60,6 @@ TEST_F(PositionE2E, ConstantTestOnPositionTwoCountsWithRealTime) {
     EXPECT_NEAR(energy / stdEnergy, 1 + kMeterErrorPct / 100, 0.003) << energy << " / " << stdEnergy;
 
     ASSERT_EQ(lib_->Set_485_Channel(2, 0, kPort), 1);
-    lib_->SetStdConst(savedStdConst);
 
     ASSERT_EQ(stopBench(), 0);
     const auto log = ReadWireLog(wireLogPath());
