@@ -1,0 +1,14 @@
+# What both MinGW-w64 cross builds share; the toolchain files set
+# CMAKE_SYSTEM_PROCESSOR and TBCOM_MINGW_PREFIX, then include this.
+# The -posix compilers provide std::thread/std::mutex, which GoogleTest needs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${TBCOM_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TBCOM_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${TBCOM_MINGW_PREFIX}-windres)
+set(CMAKE_OBJDUMP ${TBCOM_MINGW_PREFIX}-objdump)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TBCOM_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
