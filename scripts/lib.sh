@@ -9,9 +9,9 @@ ensure_packages() {
     echo "installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    if ! $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"; then
+    if ! $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"; then
         $sudo apt-get update
-        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
     fi
 }
 

@@ -16,8 +16,8 @@ W64=${TBCOM_WIN64_DIR:-build/win64}
 NATIVE=${TBCOM_NATIVE_DIR:-build/native}
 WINE64=/usr/lib/wine/wine64
 
-ensure_packages g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 file binutils
-for tool in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix "$WINE64" file strings; do
+ensure_packages g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine file binutils
+for tool in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix "$WINE64" wineserver file strings; do
     command -v "$tool" >/dev/null || { echo "test-windows: missing $tool" >&2; exit 1; }
 done
 
