@@ -6,7 +6,7 @@
 #   scripts/demo.sh
 #
 # TBCOM_DEMO_BUILD_DIR=DIR builds in DIR instead of the native preset's
-# build/native (for a worktree whose build/native belongs to someone else).
+# build/native, to keep the demo's build apart from the one the tests use.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
