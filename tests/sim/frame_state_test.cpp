@@ -30,6 +30,18 @@ TEST_F(FrameState, LoadingResetsEveryStateToItsDefault) {
     Set_DoubleARangBL(-12);
     Set_WaveType(4);
     Set_Frequancy(60.5);
+    SetDMAddr(7);
+    Set_NoRevise(1);
+    Set_BackRate(1);
+    Set_OutPutMode(2);
+    Set_DoubleVRang(1);
+    Set_DoubleARang(1);
+    {
+        const auto& s = core::state();
+        EXPECT_EQ(s.dmAddr * 100000 + s.noRevise * 10000 + s.backRate * 1000 + s.outPutModeRequest * 100 +
+                      s.doubleVRang * 10 + s.doubleARang,
+                  711211);
+    }
     EXPECT_EQ(core::state().stdFreq, 1500);  // kHz in, Hz stored
     EXPECT_EQ(core::state().sameRangeU * 10 + core::state().sameRangeI, 51);  // `which` 0 is the current flag
     auto& src = source::sourceState();
@@ -53,6 +65,8 @@ TEST_F(FrameState, LoadingResetsEveryStateToItsDefault) {
     EXPECT_EQ(s.stdMeterKind, -100);
     EXPECT_EQ(s.stdFreq, 50000);
     EXPECT_EQ(s.reviseMode + s.reviseTime, 3 + 5.5);
+    EXPECT_EQ(s.dmAddr, 1);
+    EXPECT_EQ(s.noRevise + s.backRate + s.outPutModeRequest + s.doubleVRang + s.doubleARang, 0);
     EXPECT_EQ(s.sameRangeU + s.sameRangeI, 0);
     EXPECT_EQ(bus::busState().noticeBoardPresent, -1);
     EXPECT_EQ(stdmeter::stdState().maxCurrent, 200);
