@@ -16,11 +16,8 @@
 namespace tbcom::test {
 namespace {
 
-using sim::Fault;
-using sim::FaultKind;
-using sim::SourceModel;
-using source::drivers::driverState;
-using source::drivers::SetSourceRange;
+using namespace sim;
+using namespace source::drivers;
 
 // A Modbus request of function fn: register, then value or count.
 std::string Rtu(int dev, int fn, int reg, int v) {
@@ -60,15 +57,15 @@ protected:
 
 TEST_F(SourceDispatch, OrderOfRows) {
     std::string order;
-    for (const auto& row : source::drivers::SourceDriverTable()) {
+    for (const auto& row : SourceDriverTable()) {
         order += std::to_string(row.order) + ":";
         for (const auto& d : row.designations) order += d + ",";
-        EXPECT_EQ(&source::drivers::SourceDriverFor(row.designations.empty() ? "None" : row.designations[0]), &row);
+        EXPECT_EQ(&SourceDriverFor(row.designations.empty() ? "None" : row.designations[0]), &row);
     }
     EXPECT_EQ(order, "1:DD7400,2:PLM 600.7,2:ZAK-K6009,3:LX-7000B,LX-7000D,4:LX-7000C,5:LX-9700,6:TB8760,7:VN-74,"
                      "8:WB412I,9:GF7400,GF7404A,10:TB8700B,11:,12:TORVA,13:");
     for (const char* other : {"kp8707c-66", "KP8707C-66", "LX-7000D4", "GF 7400", "TORVA "})
-        EXPECT_EQ(source::drivers::SourceDriverFor(other).order, 13) << other;
+        EXPECT_EQ(SourceDriverFor(other).order, 13) << other;
 }
 
 TEST_F(SourceDispatch, WireTrafficOfEachRow) {
@@ -126,9 +123,9 @@ TEST_F(SourceDispatch, WireTrafficOfEachRow) {
     EXPECT_EQ(bracketed(), std::vector<std::string>{kWbRead});
     // The source clips at its ranges: 60 V x 1.2 from "UB3"; a 0.5 A range
     // ("IB07") lets 0.6 A of the 5 A flow.
-    EXPECT_DOUBLE_EQ(sim::Measure(bench.world.source, 0, 0).u, 72);
+    EXPECT_DOUBLE_EQ(Measure(bench.world.source, 0, 0).u, 72);
     ASSERT_TRUE(run("KP8707C-66", 1, 220, 0.5));
-    EXPECT_DOUBLE_EQ(sim::Measure(bench.world.source, 1, 0).i, 0.6);
+    EXPECT_DOUBLE_EQ(Measure(bench.world.source, 1, 0).i, 0.6);
     // A failed switch-on: no driver, no switch-off, nothing to the source.
     bench.line.inject(Fault{"ctrl", FaultKind::Silence, 3});
     const int heard = bench.source.kp->commands;

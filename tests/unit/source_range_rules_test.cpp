@@ -30,10 +30,7 @@ std::vector<std::string> Words(const std::string& text) {
 
 class RangeRules : public ::testing::Test {
 protected:
-    void SetUp() override {
-        core::processAttach();
-        stdmeter::stdState().maxCurrent = 100;
-    }
+    void SetUp() override { core::processAttach(); }
     void TearDown() override { core::processAttach(); }
 };
 
@@ -58,7 +55,7 @@ TEST_F(RangeRules, MsCurrentColumns) {
     } columns[] = {
         {"KP8707C-66-460A", "0B 0B 0A 0A 09 08 07 07 06 05 04 04 03 03 02 01 01 00 00"},
         {"MGV466-06", "0B 0B 0B 0A 09 08 08 07 06 05 05 04 03 02 02 02 01 00 00"},
-        {"KP8404C-67-600A", "0B 0B 0B 0B 0A 09 08 08 07 05 05 05 04 03 03 02 02 01 00"},
+        {"KP8404C-67-600A", "0B 0B 0B 0B 0A 09 08 08 07 06 05 05 04 03 03 02 02 01 00"},  // 200 A bench
     };
     for (const auto& c : columns) {
         SCOPED_TRACE(c.model);
@@ -165,7 +162,7 @@ TEST_F(RangeRules, RangeStdConstGroups) {
         {"KP8404C-67", 220, 0.013, 7.68e10, true, 100}, {"KP8404C-67", 220, 5, 1.92e8, true, 100},
         {"TB8700B", 100, 1, 6.4e8}, {"TB8700B", 250, 1, 1.6e8}, {"KP8404C-67", 380, 5, 1.6e7},
         {"DD7400", 380, 5, 5e7}, {"GF 7400", 380, 5, 9e6}, {"PLM 600.7", 380, 5, 1.5e7},
-        {"KP8404C-67_K6", 220, 2, 8e7, false, 200}, {"KP8404C-67-600A", 220, 2, 3.2e7}, {"VN-74", 220, 5, 6.4e7},
+        {"KP8404C-67_K6", 220, 2, 8e7, false, 200}, {"KP8404C-67-600A", 220, 2, 3.2e7, false, 100}, {"VN-74", 220, 5, 6.4e7},
         {"MGV766-06", 220, 0.013, 2.56e10, true, 100}, {"KP8707C-66", 220, 5, 1.6e7, false, 12},
         {"KP8707C-66", 220, 6, 8e6, false, 12}, {"KP8707C-66_K6", 220, 20, 4e6, false, 200},
         {"KP8707C-66_K6", 220, 20, 6.4e6, true, 200}, {"KP8707C-66-600A", 220, 0.02, 1.28e10, true, 200},
