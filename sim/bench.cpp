@@ -12,6 +12,7 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     for (int c = 0; c <= 3 * cfg.positions; ++c) powerUnits_.push_back(&line.add<PowerMeasureUnit>(c, world));
     powerTest_ = &line.add<PowerTestSwitch>();
     if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
+    if (cfg.source != SourceModel::None) addSource(cfg.source);
     platform.attach(cfg.benchCom, line);
 }
 
@@ -20,9 +21,16 @@ void Bench::addStdMeter(StdMeterModel model, int kind, double maxCurrentA) {
     stdMeter.setKind(*controller_, kind, maxCurrentA);
 }
 
+void Bench::addSource(SourceModel model) {
+    AttachStdMeter(stdMeter, StdMeterModel::None, line, *controller_, world);  // the link switch's hooks
+    AttachSource(source, model, line, world, [this] { return stdMeter.meterConnected(*controller_); });
+}
+
 void Bench::dropRecords() {
     line.clearLog();
     controller_->writes.clear();
+    if (source.lx) source.lx->writes.clear();
+    if (source.wb) source.wb->writes.clear();
     board_->received.clear();
     clockUnit_->received.clear();
     for (PositionUnit* u : units_) {

@@ -14,6 +14,7 @@
 #include "position_unit.h"
 #include "power_measure_unit.h"
 #include "sim_platform.h"
+#include "source_rig.h"
 #include "std_meter_rig.h"
 #include "world.h"
 
@@ -27,6 +28,8 @@ struct BenchConfig {
     StdMeterModel stdMeter = StdMeterModel::None;
     int stdMeterKind = 5;
     double maxCurrentA = 100;
+    // The device that takes the source's range commands.
+    SourceModel source = SourceModel::None;
 };
 
 class Bench {
@@ -63,6 +66,9 @@ public:
     // controller report `kind` and `maxCurrentA`. Works on a running bench
     // too (benchsim adds its meter this way).
     void addStdMeter(StdMeterModel model, int kind = 5, double maxCurrentA = 100);
+    SourceRig source;
+    // Puts the source's range device on the line, behind the link switch.
+    void addSource(SourceModel model);
 
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
     void advance(double seconds) { clock.us += static_cast<std::uint64_t>(seconds * 1e6); }

@@ -55,8 +55,9 @@ std::optional<std::string> checkTogether(const Options& o) {
 const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
-           "                [--max-current A] [--std-error PCT]] [--wire-log FILE]\n"
-           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009";
+           "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
+           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
+           "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
 
 std::optional<StdMeterModel> StdMeterModelByName(const std::string& name) {
@@ -118,6 +119,10 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto x = floatArg(val);
             if (!x || std::fabs(*x) >= 100) return "bad --std-error " + val;
             o.stdErrorPct = *x;
+        } else if (opt == "--source") {
+            auto m = tbcom::sim::SourceModelByName(val);
+            if (!m) return "unknown --source " + val;
+            o.source = *m;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;
@@ -135,6 +140,7 @@ tbcom::sim::BenchConfig BenchConfigOf(const Options& o) {
     cfg.stdMeter = o.stdMeter;
     cfg.stdMeterKind = o.stdKind;
     cfg.maxCurrentA = o.maxCurrentA;
+    cfg.source = o.source;
     return cfg;
 }
 

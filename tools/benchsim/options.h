@@ -35,6 +35,7 @@ struct Options {
     double maxCurrentA = 100;
     std::optional<double> stdErrorPct;
     std::string wireLog;  // file the wire log is written to on exit
+    tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
 };
 
 // The one-line synopsis of the options, for the usage text.
