@@ -102,7 +102,7 @@ std::optional<std::string> resultText(const ClockCounts& c, double refHz, double
             if (refHz == 0 || f == 0 || a == 0) return std::nullopt;
             v = (b / refHz) / (a / f) - 1;
             if (!std::isfinite(v)) return std::nullopt;
-            return core::FormatFixed(v, 3);
+            return core::FormatFixed(v, 3) == "-0.000" ? "0.000" : core::FormatFixed(v, 3);  // zero unsigned
         default:
             return std::string();
     }
