@@ -44,7 +44,9 @@ double wrap360(double a) {
 }
 
 // Character 137 above "6": the meter reports its current in milliamperes.
-bool milliampRange(std::string_view reply) { return reply.size() >= 137 && static_cast<unsigned char>(reply[136]) > '6'; }
+bool milliampRange(std::string_view reply) {
+    return reply.size() >= 137 && static_cast<unsigned char>(reply[136]) > '6';
+}
 
 }  // namespace
 
