@@ -14,7 +14,9 @@ namespace tbcom::transport {
 // Waits `seconds` (truncated to whole milliseconds) on the multimedia clock.
 void Delay(double seconds);
 void PumpMessages();
-// Seconds since system start from the 32-bit tick counter.
+// Seconds since system start from the 32-bit tick counter. Differences of it
+// stop measuring time once the counter wraps: time waits with TickTimer or
+// ReceiveDeadline instead.
 double NowSeconds();
 void WaitBriefly(platform::PortHandle port = 0);
 
