@@ -168,11 +168,13 @@ TBCOM_API tbcom_bool TBCOM_CALL IO_Read(char** text, uint8_t port) {
 }
 
 TBCOM_API tbcom_bool TBCOM_CALL PowerLossU_Read(char** text, uint8_t position, uint8_t port) {
-    return bus::ValidPosition(position) && readText(port, text, 11, [&] { return bus::ReadPowerLossVoltage(position); });
+    return bus::ValidPosition(position) &&
+           readText(port, text, 11, [&] { return bus::ReadPowerLossVoltage(position); });
 }
 
 TBCOM_API tbcom_bool TBCOM_CALL PowerLossI_Read(char** text, uint8_t position, uint8_t port) {
-    return bus::ValidPosition(position) && readText(port, text, 10, [&] { return bus::ReadPowerLossCurrent(position); });
+    return bus::ValidPosition(position) &&
+           readText(port, text, 10, [&] { return bus::ReadPowerLossCurrent(position); });
 }
 
 TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_Read_Single(char** text, uint8_t channel, uint8_t operation,
@@ -181,7 +183,8 @@ TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_Read_Single(char** text, uint8_t c
 }
 
 TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_Read(char** text, uint8_t position, uint8_t wiring, uint8_t port) {
-    return bus::ValidPosition(position) && readText(port, text, 90, [&] { return bus::ReadPowerMeasure(position, wiring); });
+    return bus::ValidPosition(position) &&
+           readText(port, text, 90, [&] { return bus::ReadPowerMeasure(position, wiring); });
 }
 
 }  // extern "C"

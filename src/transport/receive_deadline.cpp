@@ -29,9 +29,4 @@ void ReceiveDeadline::wait(platform::PortHandle port) const {
     if (ms > 0) platform::current().waitForInput(port, ms);
 }
 
-void WaitPast(const TickTimer& timer, std::uint32_t limitMs, platform::PortHandle port) {
-    const std::uint32_t ms = untilPast(timer.elapsedMs(), limitMs);
-    if (ms > 0) platform::current().waitForInput(port, ms);
-}
-
 }  // namespace tbcom::transport

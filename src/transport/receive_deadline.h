@@ -40,7 +40,4 @@ private:
     std::uint32_t silenceMs_, overallMs_;
 };
 
-// Waits until `timer` shows more than `limitMs`, or `port` has data.
-void WaitPast(const TickTimer& timer, std::uint32_t limitMs, platform::PortHandle port = 0);
-
 }  // namespace tbcom::transport
