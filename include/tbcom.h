@@ -14,7 +14,10 @@
  *  - Text out (char **): the library copies the result and a terminating
  *    zero into the buffer that *ref points to; it cannot know its size, so
  *    each function below states the longest text it writes (excluding the
- *    zero). A NULL ref, or a NULL *ref, is not written.
+ *    zero), whatever a device replies. A text that would be longer is never
+ *    written: the empty text is, and the call fails (the standard-meter reads
+ *    cut their texts instead, as stated there). A NULL ref, or a NULL *ref,
+ *    is not written.
  *  - Texts are GBK byte strings where they are not ASCII; numbers in texts
  *    always use "." as the decimal separator.
  *  - The bench port number passed to any device function only takes effect

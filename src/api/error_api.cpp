@@ -53,8 +53,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_Read(char** result, uint8_t position, uint
         if (!bus::ValidPosition(position)) return false;
         if (!tbcom::api::OpenBench(port)) return false;
         bus::ErrorReading r = bus::ReadError(position);
-        TextOut(result, r.text);
-        return r.ok;
+        return TextOut(result, r.text, 16) && r.ok;
     });
 }
 
@@ -78,8 +77,7 @@ TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t
     return Guard<tbcom_bool>(0, [&] {
         if (!tbcom::api::OpenBench(port)) return false;
         const std::string r = bus::PassThrough(address, command, TextIn(data));
-        TextOut(reply, r);
-        return !bus::HasRecvBad(r);
+        return TextOut(reply, r, 32) && !bus::HasRecvBad(r);
     });
 }
 

@@ -34,9 +34,7 @@ tbcom_bool readText(uint8_t port, char** text, size_t maxLen, F&& reading) {
     return Guard<tbcom_bool>(0, [&] {
         if (!OpenBench(port)) return false;
         bus::TextReading r = reading();
-        if (r.text.size() > maxLen) r = bus::TextReading{};
-        TextOut(text, r.text);
-        return r.ok;
+        return TextOut(text, r.text, maxLen) && r.ok;
     });
 }
 

@@ -1,6 +1,5 @@
-// Edge cases found in review, against the simulated bench: host arguments
-// that must send nothing, receives that must end within their bounds whatever
-// a device sends or the tick counter does, and handles the library closed.
+// Review cases on the simulated bench: arguments that send nothing, receive
+// bounds, handles the library closed.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -18,27 +17,20 @@
 namespace tbcom::test {
 namespace {
 
-using sim::FaultKind;
-
-// A device that answers the first burst it hears with one `byte` every
-// `period` seconds for a minute: a meter streaming, or a wrong baud rate.
-class Babbler : public sim::Device {
-public:
-    Babbler(char byte, double period) : Device("babbler"), byte_(byte), period_(period) {}
+// Answers its first burst with one `byte` every `period` s for a minute.
+struct Babbler : sim::Device {
+    Babbler(char b, double s) : Device("babbler"), byte(b), period(s) {}
     void onBurst(std::string_view, sim::Line& line) override {
-        for (int k = 1; !started_ && k * period_ <= 60; ++k) line.reply(*this, std::string(1, byte_), k * period_);
-        started_ = true;
+        for (int k = 1; !started && k * period <= 60; ++k) line.reply(*this, std::string(1, byte), k * period);
+        started = true;
     }
-
-private:
-    char byte_;
-    double period_;
-    bool started_ = false;
+    char byte;
+    double period;
+    bool started = false;
 };
 
-// The simulated platform, noting every open and every handle passed to it.
-class WatchPlatform : public sim::SimPlatform {
-public:
+// Counts opens and notes the handles passed to the OS.
+struct WatchPlatform : sim::SimPlatform {
     using SimPlatform::SimPlatform;
     int opens = 0;
     std::vector<platform::PortHandle> used;
@@ -47,160 +39,99 @@ public:
         return used.push_back(h), SimPlatform::serialGetSettings(h, s);
     }
     void serialPurge(platform::PortHandle h) override { used.push_back(h), SimPlatform::serialPurge(h); }
-    int serialQueued(platform::PortHandle h) override { return used.push_back(h), SimPlatform::serialQueued(h); }
-    void serialClose(platform::PortHandle h) override { used.push_back(h), SimPlatform::serialClose(h); }
 };
 
-class ReviewCasesSim : public SimBenchTest {
-protected:
-    WatchPlatform& watch() {
-        watch_.attach(kPort, bench.line);
-        platform::install(&watch_);
-        return watch_;
-    }
+struct ReviewCasesSim : SimBenchTest {
     std::uint64_t usOf(const std::function<void()>& call) {
         const std::uint64_t t0 = bench.clock.us;
-        call();
-        return bench.clock.us - t0;
+        return call(), bench.clock.us - t0;
     }
+    void silence(const char* device) { bench.line.inject({device, sim::FaultKind::Silence, -1}); }
     char buf[128] = "untouched";
     char* out = buf;
-    WatchPlatform watch_{bench.clock};
+    WatchPlatform p{bench.clock};  // outlives TearDown, which may still use it
 };
 
 TEST_F(ReviewCasesSim, RefusedArgumentsSendNothing) {
     const double nan = std::nan("");
     const char* pair[2] = {};
-    int32_t count = 7;
-    const std::pair<const char*, std::function<int()>> cases[] = {
-        {"ErrorComm1 #0G", [] { return ErrorComm1(kPort, 0x42, 0x04, "#0G"); }},
-        {"ErrorComm #0G", [&] { return ErrorComm(kPort, 0x42, 0x04, "#0G", &out); }},
-        {"Error_Start k 0", [] { return Error_Start(1, 0, 5, kPort); }},
-        {"Error_StartL k NaN", [&] { return Error_StartL(1, nan, 5, kPort); }},
-        {"Error_Start_Correct k 1e-30", [] { return Error_Start_Correct(1, 1e-30, 0.5, 5, kPort); }},
-        {"ConstTest_Start k 0", [] { return ConstTest_Start(1, 0, kPort); }},
-        {"ConstTest_Start k NaN", [&] { return ConstTest_Start(0, nan, kPort); }},
-        {"Error_StartL 256", [] { return Error_StartL(256, 1200, 5, kPort); }},
-        {"Error_StartL -1", [] { return Error_StartL(-1, 1200, 5, kPort); }},
-        {"Error_Read 190", [&] { return Error_Read(&out, 190, kPort); }},
-        {"Search_mark 255", [] { return Search_mark(255, kPort); }},
-        {"VoltFall 256", [] { return VoltFall(kPort, 256, 1, 1, 1); }},
-        {"Count_Read 200", [&] { return Count_Read(&count, 200, kPort); }},
-        {"Power_Measure_Read 190", [&] { return Power_Measure_Read(&out, 190, 1, kPort); }},
-        {"ErrorOrder_gFun 10 at 256", [&] { return ErrorOrder_gFun("COM3", 10, 256, 0, pair) - 2; }},
-        {"ErrorCircles_gFun 190", [&] { return ErrorCircles_gFun("COM3", 190, 1, 1, 0, pair, 0) - 2; }},
-        {"ErrorPules_gFun INT32_MIN", [&] { return ErrorPules_gFun("COM3", 2, INT32_MIN, 0, 0, pair) - 2; }},
-    };
-    for (const auto& [name, call] : cases) {
-        bench.line.clearLog();
-        EXPECT_EQ(call(), 0) << name;
-        EXPECT_TRUE(writes().empty()) << name;
-    }
+    const std::function<int()> calls[] = {
+        [] { return ErrorComm1(kPort, 0x42, 0x04, "#0G"); }, [&] { return ErrorComm(kPort, 0x42, 4, "#0G", &out); },
+        [] { return Error_Start(1, 0, 5, kPort); }, [&] { return Error_StartL(1, nan, 5, kPort); },
+        [] { return Error_Start_Correct(1, 1e-30, 0.5, 5, kPort); }, [&] { return ConstTest_Start(0, nan, kPort); },
+        [] { return Error_StartL(256, 1200, 5, kPort) + Error_StartL(-1, 1200, 5, kPort); },
+        [&] { return Error_Read(&out, 190, kPort) + Search_mark(255, kPort) + VoltFall(kPort, 256, 1, 1, 1); },
+        [&] { return Power_Measure_Read(&out, 190, 1, kPort); },
+        [&] { return ErrorOrder_gFun("COM3", 10, 256, 0, pair) + ErrorPules_gFun("COM3", 2, INT_MIN, 0, 0, pair) - 4; }};
+    for (const auto& call : calls) EXPECT_EQ(call(), 0);
+    EXPECT_TRUE(writes().empty());
     EXPECT_STREQ(buf, "untouched");
-    EXPECT_EQ(count, 7);
     EXPECT_EQ(pair[0], nullptr);
+    ASSERT_EQ(Error_Start_Correct(1, 1200, -0.001, 5, kPort), 1);  // correction "1000"
+    Set_CWChl(INT_MIN, kPort);                                      // as channel 0: "/"
+    EXPECT_EQ(HexAll(BusFrames(bench.line)),
+              HexAll({Frame(1, 0x42, 0x02, "00050000000421000"), Frame(1, 0x41, 0x36, "/")}));
 }
 
-TEST_F(ReviewCasesSim, NegativeCorrectionThatRoundsToZeroKeepsItsSign) {
-    ASSERT_EQ(Error_Start_Correct(1, 1200, -0.001, 5, kPort), 1);
-    EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll({Frame(1, 0x42, 0x02, "0005000000042" "1000")}));
-}
-
-TEST_F(ReviewCasesSim, ChannelArithmeticOnTheLowByteOnly) {
-    Set_CWChl(0, kPort);
-    Set_CWChl(INT32_MIN, kPort);  // low byte 0 as well
-    EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll({Frame(1, 0x41, 0x36, "/"), Frame(1, 0x41, 0x36, "/")}));
-}
-
-TEST_F(ReviewCasesSim, ReceiversEndAtTheirLimitAcrossTheCounterWrap) {
-    const platform::PortHandle h = transport::OpenCommPort(kPort, "9600,n,8,1");
-    std::string reply;
+TEST_F(ReviewCasesSim, ReceiveBoundsAcrossTheCounterWrapAndAgainstBabblers) {
+    const platform::PortHandle h = core::state().benchPort = transport::OpenCommPort(kPort, "9600,n,8,1");
+    std::string got;
     const std::pair<std::function<std::string()>, std::uint64_t> cases[] = {
         {[&] { return stdmeter::ReceiveWithSemicolon(h, 6); }, 1000000},
         {[&] { return stdmeter::ReceiveWithCommas(h, 6); }, 1000000},
         {[&] { return bus::ReadBusReply(h, 6); }, 2001000},
-        {[&] { return transport::ReadModbusReply(h, reply, 6) ? "" : "RECV_BAD"; }, 501000},
-    };
+        {[&] { return transport::ReadModbusReply(h, got, 6) ? "" : "RECV_BAD"; }, 501000}};
     for (const auto& [receive, limitUs] : cases) {
         bench.clock.baseMs = 0xFFFFFFFFu - 199 - static_cast<std::uint32_t>(bench.clock.us / 1000);
-        std::string got;
-        EXPECT_EQ(usOf([&] { got = receive(); }), limitUs);
-        EXPECT_EQ(got, "RECV_BAD");
+        EXPECT_EQ(usOf([&] { EXPECT_EQ(receive(), "RECV_BAD"); }), limitUs);
     }
-}
-
-TEST_F(ReviewCasesSim, BabblingDeviceCannotHoldAReceive) {
-    for (const char* d : {"pos1", "ctrl"}) bench.line.inject({d, FaultKind::Silence, -1});
-    bench.line.add<Babbler>('\x55', 0.1);
-    // No byte starts a reply: each receive ends by its silence limit.
-    EXPECT_NEAR(usOf([&] { EXPECT_EQ(Error_Read(&out, 1, kPort), 0); }), 2001000, 1000);
-    tbcom_bool ok = 1;
+    silence("pos1"), silence("ctrl");
+    bench.line.add<Babbler>('\x55', 0.1);  // never a start byte: silence limits hold
+    EXPECT_NEAR(usOf([&] { Error_Read(&out, 1, kPort); }), 2001000, 1000);
     HostText text;
-    EXPECT_NEAR(usOf([&] { ok = StdMeter_Read(&text.ptr, "TB8700", kPort); }), 3 * 501000 + 3 * 200000, 1000);
-    EXPECT_EQ(ok, 0);  // the kind could not be learned
+    EXPECT_NEAR(usOf([&] { EXPECT_EQ(StdMeter_Read(&text.ptr, "TB8700", kPort), 0); }), 2103000, 1000);
 }
 
 TEST_F(ReviewCasesSim, SlowReplyBytesMeetTheOverallBound) {
-    bench.line.inject({"pos1", FaultKind::Silence, -1});
-    bench.line.add<Babbler>('\x01', 1.9);  // each byte advances the reply, but too slowly
-    EXPECT_NEAR(usOf([&] { EXPECT_EQ(Error_Read(&out, 1, kPort), 0); }), 6001000, 1000);
+    silence("pos1");
+    bench.line.add<Babbler>('\x01', 1.9);  // each byte advances the reply, too slowly
+    EXPECT_NEAR(usOf([&] { Error_Read(&out, 1, kPort); }), 6001000, 1000);
 }
 
-TEST_F(ReviewCasesSim, Wb412KindIsSetOnlyForTheExactModelText) {
-    bench.addStdMeter(sim::StdMeterModel::Kp3, 5);
-    HostText text;
-    StdMeter_Read(&text.ptr, "wb412i", kPort);
-    EXPECT_EQ(core::state().stdMeterKind, 5);
-    EXPECT_EQ(writes().front(), KindRead());
-}
-
-TEST_F(ReviewCasesSim, FailedRecordReadLeavesTheReadingAfterNewFactors) {
+TEST_F(ReviewCasesSim, StdMeterKindAndRecordEdges) {
     bench.addStdMeter(sim::StdMeterModel::Kp3, 6);
+    auto read = [](const char* model) { HostText t("MeterData4W"); StdMeter_Read(&t.ptr, model, kPort); };
+    read("wb412i");  // not the exact model text: the kind is learned
+    EXPECT_EQ(writes().at(0), KindRead());
+    Set_HMC_2011(0, 0, 0, 0, 0, 0, 2, 0.5);
     bench.world.source.u = {100, 110, 120};
-    HostText text("MeterData4W");
-    ASSERT_EQ(Set_HMC_2011(0, 0, 0, 0, 0, 0, 2, 0.5), 1);
-    StdMeter_Read(&text.ptr, "TB8700", kPort);
+    read("TB8700");
     ASSERT_NEAR(stdmeter::stdState().reading.ua, 200, 1e-3);
-    ASSERT_EQ(Set_HMC_2011(0, 0, 0, 0, 0, 0, 3, 0.5), 1);
-    bench.line.inject({"kpmeter", FaultKind::Silence, 3});
-    StdMeter_Read(&text.ptr, "TB8700", kPort);
+    Set_HMC_2011(0, 0, 0, 0, 0, 0, 3, 0.5);
+    bench.line.inject({"kpmeter", sim::FaultKind::Silence, 3});
+    read("TB8700");  // fails: the reading stays
     EXPECT_NEAR(stdmeter::stdState().reading.ua, 200, 1e-3);
 }
 
-TEST_F(ReviewCasesSim, BoardCallTriesAClosedVn74PortOnce) {
-    auto& w = watch();
+TEST_F(ReviewCasesSim, ClosedPortsTriedOnceRetiredHandlesNeverUsedTextsBounded) {
+    p.attach(kPort, bench.line), platform::install(&p);
     core::state().vn74PortNumber = 9;  // no such port
-    char state[8] = "", *p = state;
-    for (int call = 1; call <= 2; ++call) {
-        w.opens = 0;
-        GetRS485On(&p, 1, kPort);
-        EXPECT_EQ(w.opens, call == 1 ? 2 : 1) << call;  // the bench port opens with the first
-    }
-}
-
-TEST_F(ReviewCasesSim, PortClosedAfterARefusedBaudIsNeverUsedAgain) {
-    auto& w = watch();
     ASSERT_EQ(Error_Reset(kPort), 1);
+    p.opens = 0;
+    GetRS485On(&out, 1, kPort);
+    EXPECT_EQ(p.opens, 1);
     const tbcom_handle h = getComHandle();
     bench.line.setHostSettings(sim::Settings(4800));
-    w.refuseSettings = 1;
-    EXPECT_EQ(Error_Clear(kPort), 0);
-    w.used.clear();
-    bench.line.clearLog();
-    EXPECT_EQ(Error_Clear(kPort), 0);
-    EXPECT_EQ(ErrorClear(1, kPort), 0);
-    EXPECT_EQ(getComHandle(), h);  // still shown to the host
+    p.refuseSettings = 1;
+    p.used.clear();
+    EXPECT_EQ(Error_Clear(kPort) + Error_Clear(kPort) + ErrorClear(1, kPort), 0);
+    EXPECT_EQ(getComHandle(), h);
     Dll_Port_Close();
-    EXPECT_EQ(std::count(w.used.begin(), w.used.end(), h), 0);
-    EXPECT_TRUE(writes().empty());
-    EXPECT_EQ(Error_Reset(kPort), 1);  // a fresh port
-}
-
-TEST_F(ReviewCasesSim, PowerTextNeverPassesItsStatedLength) {
+    EXPECT_EQ(std::count(p.used.begin(), p.used.end(), h), 1);  // the refused baud change only
     for (int c = 1; c <= 3; ++c) bench.powerUnit(c).valueOverride = "99999";
     auto& rec = stdmeter::stdState().reading;
     rec.ia = rec.ib = rec.ic = 999999000;
-    EXPECT_EQ(Power_Measure_Read(&out, 1, 1, kPort), 0);
+    EXPECT_EQ(Power_Measure_Read(&out, 1, 1, kPort), 0);  // a fresh port; a text past 90 characters
     EXPECT_STREQ(buf, "");
 }
 

@@ -1,4 +1,3 @@
-// A new INI entry after a last line that ends in a bare CR.
 #include <gtest/gtest.h>
 
 #include "platform/posix/ini_file.h"
