@@ -58,7 +58,8 @@ TEST_F(ReviewCasesSim, RefusedArgumentsSendNothing) {
     EXPECT_EQ(std::string(buf) + (pair[0] ? "written" : ""), "untouched");
     ASSERT_EQ(Error_Start_Correct(1, 1200, -0.001, 5, kPort), 1);  // correction "1000"
     Set_CWChl(INT_MIN, kPort);                                      // as channel 0: "/"
-    EXPECT_EQ(HexAll(BusFrames(bench.line)), HexAll({Frame(1, 0x42, 2, "00050000000421000"), Frame(1, 0x41, '6', "/")}));
+    EXPECT_EQ(HexAll(BusFrames(bench.line)),
+              HexAll({Frame(1, 0x42, 0x02, "00050000000421000"), Frame(1, 0x41, 0x36, "/")}));
 }
 
 TEST_F(ReviewCasesSim, ReceiveBoundsAcrossTheCounterWrapAndAgainstBabblers) {
