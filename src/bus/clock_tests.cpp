@@ -102,7 +102,9 @@ std::optional<std::string> resultText(const ClockCounts& c, double refHz, double
             if (refHz == 0 || f == 0 || a == 0) return std::nullopt;
             v = (b / refHz) / (a / f) - 1;
             if (!std::isfinite(v)) return std::nullopt;
-            return core::FormatFixed(v, 3) == "-0.000" ? "0.000" : core::FormatFixed(v, 3);  // zero unsigned
+            // Unlike the other patterns, a zero here is written without sign.
+            const std::string t = core::FormatFixed(v, 3);
+            return t == "-0.000" ? "0.000" : t;
         default:
             return std::string();
     }
