@@ -45,6 +45,7 @@ std::optional<std::string> checkTogether(const Options& o) {
         if (p > o.positions) return "--silent position out of range";
     for (auto& c : o.clocks)
         if (c.position > o.positions) return "--clock position out of range";
+    if (o.meterLine == o.com) return std::string("--meter-line must differ from --com");
     const bool meter = o.stdMeter != StdMeterModel::None;
     if (o.stdErrorPct && !meter) return std::string("--std-error needs --std-meter");
     return std::nullopt;
@@ -55,7 +56,7 @@ std::optional<std::string> checkTogether(const Options& o) {
 const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
-           "                [--max-current A] [--std-error PCT]] [--wire-log FILE]\n"
+           "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--meter-line N]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009";
 }
 
@@ -118,6 +119,10 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto x = floatArg(val);
             if (!x || std::fabs(*x) >= 100) return "bad --std-error " + val;
             o.stdErrorPct = *x;
+        } else if (opt == "--meter-line") {
+            auto n = intArg(val, 1, 255);
+            if (!n) return "bad --meter-line " + val;
+            o.meterLine = *n;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;

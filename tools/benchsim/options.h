@@ -35,6 +35,7 @@ struct Options {
     double maxCurrentA = 100;
     std::optional<double> stdErrorPct;
     std::string wireLog;  // file the wire log is written to on exit
+    int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
 };
 
 // The one-line synopsis of the options, for the usage text.
