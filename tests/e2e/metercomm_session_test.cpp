@@ -36,9 +36,7 @@ TEST_F(MeterLineE2E, Dlt645HdlcAndIdentification) {
     EXPECT_EQ(text.size(), 66u);
     EXPECT_EQ(lib_->Close485CommPort(&h), 1);
 
-    // A character takes 33 ms at 300 baud: without a byte delay the request
-    // would still be on the wire while the 0.5 s silence limit runs.
-    lib_->Set485ByteDealy(35);
+    lib_->Set485ByteDealy(35);  // a character takes 33 ms at 300 baud
     text = readText(ok, [&](char** p) { return lib_->Read_SerialNumber(p, 0, kMeterCom); });
     EXPECT_TRUE(ok);
     EXPECT_EQ(text, "METER01");
