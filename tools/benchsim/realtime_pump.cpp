@@ -50,7 +50,8 @@ private:
     tbcom::platform::SerialSettings hostSettings() {
         termios t{};
         if (tcgetattr(io_.slave, &t) == 0)
-            if (auto s = tbcom::platform::posix::DecodeSettings(t, true)) host_ = *s;
+            if (auto s = tbcom::platform::posix::DecodeSettings(t, true))
+                host_ = io_.readHostSettings ? io_.readHostSettings(*s) : *s;
         return host_;
     }
 

@@ -18,6 +18,9 @@ struct PumpIo {
     // slow lines and sign-on timing need it) rather than from when its end
     // was noticed.
     bool burstFromFirstByte = false;
+    // Corrects what the terminal says of the host's settings, where it
+    // cannot say everything (null: taken as it is).
+    tbcom::platform::SerialSettings (*readHostSettings)(tbcom::platform::SerialSettings) = nullptr;
 };
 
 // Serves until `stop` becomes nonzero (set by a signal handler).
