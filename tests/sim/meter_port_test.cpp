@@ -112,6 +112,9 @@ TEST_F(MeterPortTest, Dlt645SilenceSplitsNoiseAndTrailingBytes) {
         {{"dlt645", FaultKind::Split, 1, 0.8}, true, 1.2},
         {{"dlt645", FaultKind::Split, 1, 1.2}, false, 1.1},
         {{"dlt645", FaultKind::Silence}, false, 1.01},
+        // A slow meter: its 68 must come within the limit, its FE bytes do not count.
+        {{"dlt645", FaultKind::Delay, 1, 0.9}, true, 1.1},
+        {{"dlt645", FaultKind::Delay, 1, 0.99}, false, 1.01},
         // Wake-up bytes do not restart the silence limit: 100 (0.46 s) pass,
         // 300 (1.38 s) end the receive after 1 s although bytes keep coming.
         {{"dlt645", FaultKind::Noise, 1, 0, std::string(100, '\xFE')}, true, 0.7},
