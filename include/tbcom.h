@@ -404,6 +404,79 @@ TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double *u, double *i, const char *mo
 TBCOM_API tbcom_bool TBCOM_CALL Set_StdMeter_Channel(const char *model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
                                                       uint8_t port);
 
+/* ---- RS-485 meter port ------------------------------------------------------
+ * The port to the meters under test belongs to the host: it holds the handle
+ * and passes it to every call (0 = not open). Frames cross as upper-case hex
+ * text, two characters a byte, no separators. Every receive returns 0 and
+ * leaves the buffer untouched for a zero handle; otherwise it writes the
+ * reply or "RECV_BAD" (silence, an abnormal or partial reply) and returns 1
+ * or 0. Each receive holds at most 1024 bytes, so its text is at most 2048
+ * characters and the zero: a 2049-byte buffer serves every receive. A
+ * receive gives up after its silence limit without a byte that advances the
+ * reply (leading noise and wake-up bytes do not), and in any case 15 s after
+ * it started. Checksums are not verified. Many USB RS-485 adapters echo what
+ * they send: the echoed request can then be taken for the reply. */
+
+/* Opens COM<port> with settings such as "2400,e,8,1" into *handle, closing a
+ * non-zero *handle first; *handle is 0 on failure. */
+TBCOM_API tbcom_bool TBCOM_CALL Open485CommPort(tbcom_handle *handle, const char *settings, uint8_t port);
+/* Closes a non-zero *handle and sets it to 0. Returns 1. */
+TBCOM_API tbcom_bool TBCOM_CALL Close485CommPort(tbcom_handle *handle);
+/* Applies new settings; refused settings close the port (*handle = 0).
+ * Returns 1. */
+TBCOM_API tbcom_bool TBCOM_CALL Set485CommPort(tbcom_handle *handle, const char *settings);
+/* Pause after every byte sent, ms (0; each byte is still its own write). */
+TBCOM_API void TBCOM_CALL Set485ByteDealy(int32_t milliseconds);
+/* Sends the bytes of the hex text one at a time with the byte delay. A text
+ * that is not an even number of hex digits sends nothing and returns 0. */
+TBCOM_API tbcom_bool TBCOM_CALL Send485Data(tbcom_handle handle, const char *hex);
+/* Collects bytes until the text has at least `length` hex characters (it may
+ * be longer); 0.5 s silence limit. Longest text: 2048 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Recv485Data(tbcom_handle handle, char **data, int32_t length);
+/* One DL/T 645 frame from its first 68 (wake-up bytes dropped), complete at
+ * length byte + 12 bytes; an abnormal reply (control byte with bits 7 and 6
+ * set) gives "RECV_BAD". Bytes that arrive with the frame after its end stay
+ * at the end of the text. 1 s silence limit. Longest text: 2048 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Recv645Data(tbcom_handle handle, char **data);
+/* As Recv645Data, abnormal replies included. */
+TBCOM_API tbcom_bool TBCOM_CALL Recv645Data1(tbcom_handle handle, char **data);
+/* One DL/T 698.45 frame from its first 68, complete once it has a quarter
+ * of its 16-bit length field + 8 bytes: that is sooner than the field's own
+ * length, so the text may end before the frame does, and a longer frame's
+ * tail may remain at its end or in the port for the next receive. 1 s
+ * silence limit. Longest text: 2048 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Recv698Data(tbcom_handle handle, char **data);
+/* HDLC addresses: physical device (lower) address, logical device (upper)
+ * address byte, client address byte (111, 2, 207). */
+TBCOM_API void TBCOM_CALL SetHDLCPara(int32_t lower, int32_t upper, int32_t client);
+/* Frames the hex text (control byte, then the information field) as 7E,
+ * A0 + length, upper byte, (lower + 16) * 2 + 1, client byte, control, HCS
+ * when there is information, the information, FCS, 7E (CRC-16/X.25, low
+ * byte first; no byte stuffing) and sends it as Send485Data. An empty or
+ * odd text, or an information field of more than 2037 bytes, sends nothing
+ * and returns 0. */
+TBCOM_API tbcom_bool TBCOM_CALL SendHDLCData(tbcom_handle handle, const char *hex);
+/* One HDLC frame from its first 7E, complete at format length + 2 bytes.
+ * 1 s silence limit. Longest text: 2048 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL RecvHDLCData(tbcom_handle handle, char **data);
+
+/* ---- Serial-number read ---- */
+
+/* A meter's identification by the IEC 62056-21 sign-on on the bench port:
+ * when the bench port is closed, COM<port> is opened as the bench port at
+ * "300,e,7,1" and left open so (later bus calls set the speed back to 9600;
+ * parity and data bits stay until Dll_Port_Close); an open bench port is
+ * used with its settings as they are. Sends 00 00 00 00 and "/?!" CR LF with
+ * the byte delay; the reply ends at CR LF, or at ETX, ACK or NAK (a leading
+ * STX dropped). The text is the reply without its first five and last two
+ * characters: "/ABC5METER01" CR LF gives "METER01". 0 with *id untouched on
+ * 0.5 s of silence (5 s at most in all) or when nothing is left after the
+ * cut. `reserved` is not used. Longest text: 1017 characters. A character
+ * takes 33 ms at 300 baud and the silence limit starts when the last byte
+ * is written: with a zero byte delay the request is still on the wire then,
+ * so set a byte delay of about 35 ms for this call. */
+TBCOM_API tbcom_bool TBCOM_CALL Read_SerialNumber(char **id, int32_t reserved, uint8_t port);
+
 /* ---- Amplifier and CT settings ---------------------------------------------- */
 
 /* Amplifier ratios: d1 voltage ratio, d2 current ratio, d3..d5 per-phase

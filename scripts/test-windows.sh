@@ -62,7 +62,8 @@ BENCHSIM=$NATIVE/benchsim
 [ -x "$BENCHSIM" ] || { echo "test-windows: $BENCHSIM not built (build the native preset first)" >&2; exit 1; }
 comdir=$(mktemp -d)
 simlog=$comdir/benchsim.log
-"$BENCHSIM" --dir "$comdir" --com 3 --positions 3 --meter 1:1000:0.5 --silent 2 --clock 1:0.5 >"$simlog" 2>&1 &
+"$BENCHSIM" --dir "$comdir" --com 3 --positions 3 --meter 1:1000:0.5 --silent 2 --clock 1:0.5 \
+    --meter-line 7 >"$simlog" 2>&1 &
 simpid=$!
 cleanup() {
     stop_server
@@ -78,15 +79,18 @@ for _ in $(seq 100); do
 done
 grep -q "^READY " "$simlog" || { cat "$simlog" >&2; echo "test-windows: benchsim not ready" >&2; exit 1; }
 slave=$(readlink -f "$comdir/COM3")
+meterslave=$(readlink -f "$comdir/COM7")  # the RS-485 line to the meters under test
 
 # wine's mount manager maps ports from HKLM\Software\Wine\Ports when it
 # starts, before it assigns the machine's own serial devices: name COM3 there
 # and restart the server so it takes effect. The machine's own ports get
 # low numbers; the e2e host uses COM99 as a port that does not exist.
 "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$slave" /f >/dev/null
+"$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$meterslave" /f >/dev/null
 stop_server
 rm -f "$WINEPREFIX"/dosdevices/com[0-9]*
 ln -sfn "$slave" "$WINEPREFIX/dosdevices/com3"
+ln -sfn "$meterslave" "$WINEPREFIX/dosdevices/com7"
 start_server
 
 (cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe)

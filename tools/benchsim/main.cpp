@@ -5,7 +5,7 @@
 //   benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]...
 //            [--silent POS]... [--std-const X] [--clock POS:SPERDAY]...
 //            [--std-meter MODEL [--std-kind K] [--max-current A] [--std-error PCT]]
-//            [--wire-log FILE]
+//            [--wire-log FILE] [--meter-line N]
 //
 // --clock makes the clock of the meter at POS run SPERDAY seconds a day fast
 // (negative: slow) and wires the clock unit to that position. --std-meter
@@ -13,9 +13,11 @@
 // zak6009), reported by the bench controller as kind K (5) with a maximum
 // current of A amperes (100); --std-error makes its voltages and currents
 // read PCT percent high. --wire-log writes every burst on the line to FILE
-// when benchsim stops.
+// when benchsim stops. --meter-line puts the simulated meters under test
+// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>.
 //
-// Prints "READY DIR/COM<N>" once the link is in place, then serves until
+// Prints "READY DIR/COM<N>" once the links are in place (then
+// "METER-LINE DIR/COM<N>" with --meter-line), then serves until
 // SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log cannot
 // be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
 #include <signal.h>
@@ -24,6 +26,7 @@
 #include <string>
 
 #include "bench.h"
+#include "meter_line_server.h"
 #include "options.h"
 #include "pty_link.h"
 #include "realtime_pump.h"
@@ -70,10 +73,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "benchsim: %s\n", error.c_str());
         return 1;
     }
+    benchsim::MeterLineServer meterLine;
+    if (args.meterLine != 0 && !meterLine.start(args.dir, args.meterLine, !args.wireLog.empty(), error)) {
+        std::fprintf(stderr, "benchsim: %s\n", error.c_str());
+        return 1;
+    }
     std::printf("READY %s\n", link.linkPath().c_str());
+    if (args.meterLine != 0) std::printf("METER-LINE %s\n", meterLine.linkPath().c_str());
     std::fflush(stdout);
 
     benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop);
+    meterLine.stop();
     link.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {
         std::fprintf(stderr, "benchsim: cannot write %s\n", args.wireLog.c_str());

@@ -45,6 +45,7 @@ std::optional<std::string> checkTogether(const Options& o) {
         if (p > o.positions) return "--silent position out of range";
     for (auto& c : o.clocks)
         if (c.position > o.positions) return "--clock position out of range";
+    if (o.meterLine == o.com) return std::string("--meter-line must differ from --com");
     const bool meter = o.stdMeter != StdMeterModel::None;
     if (o.stdErrorPct && !meter) return std::string("--std-error needs --std-meter");
     return std::nullopt;
@@ -56,6 +57,7 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
+           "                [--meter-line N]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
@@ -123,6 +125,10 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto m = tbcom::sim::SourceModelByName(val);
             if (!m) return "unknown --source " + val;
             o.source = *m;
+        } else if (opt == "--meter-line") {
+            auto n = intArg(val, 1, 255);
+            if (!n) return "bad --meter-line " + val;
+            o.meterLine = *n;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;

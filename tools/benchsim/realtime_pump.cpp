@@ -28,34 +28,48 @@ constexpr std::uint64_t kIdleUs = 50000;
 
 class Pump {
 public:
-    Pump(tbcom::sim::Bench& bench, const PumpIo& io) : bench_(bench), io_(io), t0_(monotonicUs()) {
-        bench_.clock.us = 0;
+    Pump(Line& line, tbcom::sim::VirtualClock& clock, const PumpIo& io)
+        : line_(line), clock_(clock), io_(io), t0_(monotonicUs()) {
+        clock_.us = 0;
     }
 
     void step() {
         syncClock();
         deliver();
-        if (!burst_.empty() && bench_.clock.us >= lastByteUs_ + BurstGapUs(hostSettings())) endBurst();
+        if (!burst_.empty() && clock_.us >= lastByteUs_ + BurstGapUs(hostSettings())) endBurst();
         wait(deadline());
         syncClock();
         takeHostBytes();
     }
 
 private:
-    void syncClock() { bench_.clock.us = std::max(bench_.clock.us, monotonicUs() - t0_); }
+    void syncClock() { clock_.us = std::max(clock_.us, monotonicUs() - t0_); }
 
     // The host's settings as the terminal holds them; the previous ones when
     // they cannot be read.
     tbcom::platform::SerialSettings hostSettings() {
         termios t{};
         if (tcgetattr(io_.slave, &t) == 0)
-            if (auto s = tbcom::platform::posix::DecodeSettings(t, true)) host_ = *s;
+            if (auto s = tbcom::platform::posix::DecodeSettings(t, true))
+                host_ = io_.readHostSettings ? io_.readHostSettings(*s) : *s;
         return host_;
     }
 
     void endBurst() {
-        bench_.line.setHostSettings(hostSettings());
-        bench_.line.hostWrite(burst_);
+        line_.setHostSettings(hostSettings());
+        if (io_.burstFromFirstByte) {
+            // The host's UART started sending with the first byte: the burst
+            // is on the wire from then (or later, if the host wrote its bytes
+            // more slowly than they travel), not from when its end was noticed.
+            const std::uint64_t now = clock_.us;
+            const std::uint64_t wire = Line::charUs(line_.hostSettings()) * burst_.size();
+            const std::uint64_t lastEnd = lastByteUs_ + Line::charUs(line_.hostSettings());
+            clock_.us = std::max(firstByteUs_, lastEnd > wire ? lastEnd - wire : 0);
+            line_.hostWrite(burst_);
+            clock_.us = now;
+        } else {
+            line_.hostWrite(burst_);
+        }
         burst_.clear();
         deliver();
     }
@@ -64,7 +78,7 @@ private:
     void deliver() {
         std::uint8_t buf[1024];
         for (;;) {
-            const int n = bench_.line.hostRead(buf, sizeof buf);
+            const int n = line_.hostRead(buf, sizeof buf);
             if (n <= 0) break;
             out_.append(reinterpret_cast<char*>(buf), static_cast<size_t>(n));
         }
@@ -76,16 +90,16 @@ private:
     }
 
     std::uint64_t deadline() {
-        const std::uint64_t now = bench_.clock.us;
+        const std::uint64_t now = clock_.us;
         std::uint64_t d = now + kIdleUs;
         if (!burst_.empty()) d = std::min(d, lastByteUs_ + BurstGapUs(hostSettings()));
-        if (const std::uint64_t next = bench_.line.nextArrivalUs()) d = std::min(d, next);
+        if (const std::uint64_t next = line_.nextArrivalUs()) d = std::min(d, next);
         if (!out_.empty()) d = std::min(d, now + 1000);
         return d;
     }
 
     void wait(std::uint64_t deadlineUs) {
-        const std::uint64_t now = bench_.clock.us;
+        const std::uint64_t now = clock_.us;
         const std::uint64_t us = deadlineUs > now ? deadlineUs - now : 0;
         timespec ts{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
         pollfd p{io_.master, POLLIN, 0};
@@ -99,16 +113,19 @@ private:
         for (;;) {
             const ssize_t n = ::read(io_.master, buf, sizeof buf);
             if (n <= 0) break;
+            if (burst_.empty()) firstByteUs_ = clock_.us;
             burst_.append(buf, static_cast<size_t>(n));
-            lastByteUs_ = bench_.clock.us;
+            lastByteUs_ = clock_.us;
         }
     }
 
-    tbcom::sim::Bench& bench_;
+    Line& line_;
+    tbcom::sim::VirtualClock& clock_;
     PumpIo io_;
     const std::uint64_t t0_;
     tbcom::platform::SerialSettings host_ = tbcom::sim::Settings(9600);
     std::string burst_;
+    std::uint64_t firstByteUs_ = 0;
     std::uint64_t lastByteUs_ = 0;
     std::string out_;
 };
@@ -120,13 +137,27 @@ std::uint64_t BurstGapUs(const tbcom::platform::SerialSettings& host) {
 }
 
 void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop) {
-    Pump pump(bench, io);
+    Pump pump(bench.line, bench.clock, io);
     // Without a wire-log file nobody reads what the devices record: drop it
     // now and then so that a bench left running for days keeps its memory flat.
     constexpr size_t kMaxLogEntries = 4096;
     while (!stop) {
         pump.step();
         if (!io.keepWireLog && bench.line.log().size() > kMaxLogEntries) bench.dropRecords();
+    }
+}
+
+}  // namespace benchsim
+
+namespace benchsim {
+
+void RunRealtimeLine(tbcom::sim::Line& line, tbcom::sim::VirtualClock& clock, const PumpIo& io,
+                     volatile sig_atomic_t& stop) {
+    Pump pump(line, clock, io);
+    constexpr size_t kMaxLogEntries = 4096;
+    while (!stop) {
+        pump.step();
+        if (!io.keepWireLog && line.log().size() > kMaxLogEntries) line.clearLog();
     }
 }
 
