@@ -3,6 +3,7 @@
 #include "metercomm/frame_rules.h"
 #include "metercomm/meter_port.h"
 #include "metercomm/meter_port_state.h"
+#include "metercomm/receive_window.h"
 #include "metercomm/serial_number.h"
 
 using tbcom::api::Guard;
@@ -13,6 +14,11 @@ namespace mc = tbcom::metercomm;
 
 namespace {
 
+// Longest texts the header states: a 1024-byte receive as hex, and the
+// identification cut from at most 1024 received bytes.
+constexpr std::size_t kLongestFrameText = 2 * mc::kMaxReceiveBytes;
+constexpr std::size_t kLongestIdentText = 1017;
+
 // A receive: nothing happens for a zero handle; otherwise the reply or
 // "RECV_BAD" goes into the host's buffer.
 template <class F>
@@ -20,8 +26,8 @@ tbcom_bool ReceiveInto(tbcom_handle handle, char** data, F&& receive) {
     if (handle == 0) return 0;
     return Guard<tbcom_bool>(0, [&] {
         const std::optional<std::string> reply = receive();
-        TextOut(data, reply ? *reply : std::string("RECV_BAD"));
-        return reply ? 1 : 0;
+        const bool fits = TextOut(data, reply ? *reply : std::string("RECV_BAD"), kLongestFrameText);
+        return reply && fits ? 1 : 0;
     });
 }
 
@@ -85,8 +91,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Read_SerialNumber(char** id, int32_t /*reserved*
     return Guard<tbcom_bool>(0, [&] {
         const auto ident = mc::ReadSerialNumber(port);
         if (!ident) return 0;
-        TextOut(id, *ident);
-        return 1;
+        return TextOut(id, *ident, kLongestIdentText) ? 1 : 0;
     });
 }
 
