@@ -1,9 +1,8 @@
-// One receive on a meter port, bounded twice so that no device can hold the
-// caller: a silence limit that only bytes advancing the reply restart (noise
-// and wake-up bytes do not), and an overall bound counted from the start of
-// the receive. Both are unsigned differences of the 32-bit tick counter, so
-// they hold across its wrap-around. At most kMaxReceiveBytes are held: the
-// size of the driver's receive queue.
+// One receive on a meter port under the library's receive rule
+// (transport::ReceiveDeadline): a silence limit that only bytes advancing the
+// reply restart (noise and wake-up bytes do not), and an overall bound
+// counted from the start of the receive. At most kMaxReceiveBytes are held:
+// the size of the driver's receive queue.
 #pragma once
 
 #include <cstddef>
