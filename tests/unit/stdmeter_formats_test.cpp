@@ -5,6 +5,8 @@
 #include <string>
 
 #include "kp_meter.h"
+#include "core/numbers.h"
+#include "stdmeter/frame_a3.h"
 #include "stdmeter/kind.h"
 #include "stdmeter/number_formats.h"
 
@@ -86,3 +88,13 @@ TEST(KindRegister, Decoding) {
 }
 
 }  // namespace
+
+TEST(FrameA3, LengthDataAndByteSum) {
+    EXPECT_EQ(FrameA3("F6"), "A30102F6F6");
+    EXPECT_EQ(FrameA3("a0"), "A30102A0A0");
+    EXPECT_EQ(FrameA3("C027"), "A30103C027E7");
+    EXPECT_EQ(FrameA3("FFFF"), "A30103FFFFFE");  // the sum keeps its low byte
+    EXPECT_THROW(FrameA3("F"), tbcom::core::ConversionError);
+    EXPECT_THROW(FrameA3("G0"), tbcom::core::ConversionError);
+    EXPECT_THROW(FrameA3(std::string(2 * 255, '0')), tbcom::core::ConversionError);
+}
