@@ -21,7 +21,7 @@ void put16(std::string& s, std::uint16_t v) {
 // Sends a request and checks the reply's length and CRC.
 bool transact(platform::PortHandle h, const std::string& request, int replyLen, std::string& reply) {
     int sent = WriteModbusFrame(h, request);
-    int received = ReadModbusReply(h, reply, replyLen);
+    int received = ReadModbusReply(h, reply, replyLen, static_cast<std::uint8_t>(request[0]));
     return sent + received == static_cast<int>(request.size()) + replyLen && ModbusCrcOk(reply);
 }
 
@@ -84,8 +84,13 @@ int WriteModbusFrame(platform::PortHandle h, std::string_view frame) {
     return static_cast<int>(frame.size());
 }
 
-int ReadModbusReply(platform::PortHandle h, std::string& out, int count) {
-    return ReadFixedReply(h, count, kModbusStartBytes, kModbusSilenceMs, kModbusOverallMs, out) ? count : 0;
+int ReadModbusReply(platform::PortHandle h, std::string& out, int count, std::optional<std::uint8_t> asked) {
+    std::string start(kModbusStartBytes);
+    // Every Modbus reply starts with its device's address, so a device
+    // outside the fixed list (the interruption controller, a pulse board at
+    // any address) is heard too.
+    if (asked && start.find(static_cast<char>(*asked)) == std::string::npos) start += static_cast<char>(*asked);
+    return ReadFixedReply(h, count, start, kModbusSilenceMs, kModbusOverallMs, out) ? count : 0;
 }
 
 int ModbusReadRegisters(platform::PortHandle h, std::uint8_t dev, std::uint16_t first,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -28,10 +29,11 @@ std::string BuildWriteRegisters(std::uint8_t dev, std::uint16_t first, std::stri
 // Purge, then one write: five 0xF9 first when the frame is for 0xB1.
 // Returns the frame's length (preamble not counted).
 int WriteModbusFrame(platform::PortHandle h, std::string_view frame);
-// `count` bytes from the first start-of-reply byte: 0.5 s silence limit that
-// only stored bytes restart, 1.5 s at most in all. Returns count, or 0 on
-// time-out.
-int ReadModbusReply(platform::PortHandle h, std::string& out, int count);
+// `count` bytes from the first start-of-reply byte (B1 01 37 A0 A1 A2 A3, and
+// the address of the `asked` device): 0.5 s silence limit that only stored
+// bytes restart, 1.5 s at most in all. Returns count, or 0 on time-out.
+int ReadModbusReply(platform::PortHandle h, std::string& out, int count,
+                    std::optional<std::uint8_t> asked = std::nullopt);
 
 // 0 on success, -1 on failure (time-out, short reply, CRC).
 int ModbusReadRegisters(platform::PortHandle h, std::uint8_t dev, std::uint16_t first,

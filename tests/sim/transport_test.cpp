@@ -136,6 +136,17 @@ TEST_F(Transport, ReaderSkipsNoiseAndDropsTheRest) {
     }
 }
 
+TEST_F(Transport, ModbusRepliesStartAtTheAskedDevicesAddress) {
+    // 0xB2 is not among the fixed start bytes: only the address of the device
+    // asked lets its reply be heard, after noise that is skipped.
+    const std::string reply = tp::WithCrc(Bytes({0xB2, 0x03, 0x02, 0x00, 0x12}));
+    scripted(Bytes({0x55, 0xB3}) + reply);
+    platform::PortHandle h = open();
+    std::string data;
+    EXPECT_EQ(tp::ModbusReadRegisters(h, 0xB2, 0x0014, 1, data), 0);
+    EXPECT_EQ(data, Bytes({0x00, 0x12}));
+}
+
 TEST_F(Transport, ReaderSilenceLimitRestartsAfterEachChunk) {
     auto& dev = scripted(Bytes({0xB1, 1, 2, 3, 4, 5, 6, 7}));
     bench.line.inject({"script", sim::FaultKind::Split, 1, 0.45});
