@@ -1,7 +1,7 @@
 // Per-phase power measurement of a position: the standard meter read
 // first, then the nine fields for each wiring, and single quantities.
 #include "core/state.h"
-#include "position_test_support.h"
+#include "sim_fixture.h"
 #include "stdmeter/std_state.h"
 #include "tbcom.h"
 
@@ -40,11 +40,7 @@ const char kPhaseC[] = "1.50,6.00,0.1800,";
 
 TEST_F(PowerMeasureTest, WiringPicksThePhasesRead) {
     const std::string none = ",,,";
-    const struct {
-        int wiring;
-        std::string text;
-        std::vector<int> units;
-    } cases[] = {
+    const struct { int wiring; std::string text; std::vector<int> units; } cases[] = {
         {1, kPhaseA + std::string(kPhaseB) + kPhaseC, {0xAA, 0xAB, 0xAC}},  // three-phase four-wire
         {3, kPhaseA + std::string(kPhaseB) + kPhaseC, {0xAA, 0xAB, 0xAC}},
         {0, kPhaseA + none + none, {0xAA}},                                 // single phase
@@ -71,14 +67,6 @@ TEST_F(PowerMeasureTest, PositionsAddressTheirOwnThreeUnits) {
     for (int k = 1; k <= 3; ++k) EXPECT_EQ(bench.powerUnit(6 + k).readings, 3);
 }
 
-TEST_F(PowerMeasureTest, StandardMeterIsReadBeforeTheUnits) {
-    read(1, 0);
-    const auto w = writes();
-    ASSERT_GE(w.size(), 2u);
-    // The standard meter's read opens its line on the bench controller first.
-    EXPECT_EQ(static_cast<unsigned char>(w[0][w[0].find_first_not_of('\xF9')]), 0xB1);
-    EXPECT_EQ(w.back().substr(0, 5), std::string(5, '\xFD'));
-}
 
 TEST_F(PowerMeasureTest, CurrentFieldIsRoundedToThreeDecimalsBeforeScaling) {
     bench.powerUnit(1).valueOverride = "  123";  // 0.123 per ampere
@@ -95,11 +83,7 @@ TEST_F(PowerMeasureTest, FailedUnitLeavesItsFieldEmptyAndTheResultZero) {
 }
 
 TEST_F(PowerMeasureTest, SingleQuantities) {
-    struct Case {
-        std::uint8_t quantity;
-        int command;
-        const char* text;
-    };
+    struct Case { std::uint8_t quantity; int command; const char* text; };
     for (const Case& c : {Case{0, 0x05, "1.50"}, Case{1, 0x03, "6.00"}, Case{2, 0x04, "0.080"}}) {
         SCOPED_TRACE(c.quantity);
         bench.line.clearLog();
@@ -113,7 +97,8 @@ TEST_F(PowerMeasureTest, SingleQuantities) {
 TEST_F(PowerMeasureTest, NoUnitAskedOutsideTheMeasurement) {
     EXPECT_EQ(read(0, 1), "");
     EXPECT_TRUE(BusFrames(bench.line).empty());
-    EXPECT_FALSE(writes().empty());  // the standard meter was read
+    ASSERT_FALSE(writes().empty());  // the standard meter was read first, through the bench controller
+    EXPECT_EQ(writes()[0].substr(0, 6), std::string(5, '\xF9') + '\xB1');
     bench.line.clearLog();
     EXPECT_EQ(Power_Measure_Read_Single(&out, 2, 1, 0, P), 1);
     EXPECT_STREQ(buf, "");
@@ -127,7 +112,6 @@ TEST_F(PowerMeasureTest, SingleFailures) {
     // Channel 0 is the clock unit's address: a bare acknowledgement, no value.
     EXPECT_EQ(Power_Measure_Read_Single(&out, 0, 0, 0, P), 0);
     EXPECT_STREQ(buf, "");
-    strcpy(buf, "x");
     bench.line.inject({"power1", sim::FaultKind::BadChecksum, -1});
     EXPECT_EQ(Power_Measure_Read_Single(&out, 1, 0, 1, P), 0);
     EXPECT_STREQ(buf, "");

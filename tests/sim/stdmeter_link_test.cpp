@@ -1,9 +1,4 @@
 // The standard meter's line behind the bench controller's link switch.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "core/ports.h"
 #include "core/state.h"
 #include "stdmeter/link.h"
@@ -18,12 +13,7 @@ using sim::FaultKind;
 using sim::StdMeterModel;
 
 // The reset broadcast of the error calculators, preamble included.
-std::string ResetBroadcast() {
-    std::string f = Bytes({0x01, 0xFF, 0x13, 0x02});
-    f += std::string(13, '0');
-    f += Bytes({0x72, 0x17});
-    return std::string(5, '\xFE') + f;
-}
+const std::string kResetBroadcast = Sent(0xFF, 0x02, std::string(13, '0'));
 
 class StdLinkTest : public SimBenchTest {
 protected:
@@ -36,11 +26,9 @@ protected:
 
 TEST_F(StdLinkTest, ReadAndBusHandOverByKind) {
     const std::string dt0 = "DT0\r";
-    const struct {
-        int kind;                             // what register 0 reports
-        std::vector<std::string> readWrites;  // the first reading, kind learning included
-        bool busSwitchesOff;                  // a bus exchange first hands the line back
-    } cases[] = {
+    // kind: what register 0 reports; readWrites: the first reading, kind learning
+    // included; busSwitchesOff: a bus exchange first hands the line back.
+    const struct { int kind; std::vector<std::string> readWrites; bool busSwitchesOff; } cases[] = {
         {5, {KindRead(), LinkWrite(0), dt0, LinkWrite(1)}, true},
         {6, {KindRead(), dt0}, false},
         {2, {KindRead(), LinkWrite(0), dt0, LinkWrite(1)}, false},
@@ -62,7 +50,7 @@ TEST_F(StdLinkTest, ReadAndBusHandOverByKind) {
         std::vector<std::string> bus;
         for (int k = 0; k < 2; ++k) {
             if (c.busSwitchesOff) bus.push_back(LinkWrite(1));
-            bus.push_back(ResetBroadcast());
+            bus.push_back(kResetBroadcast);
         }
         EXPECT_EQ(writes(), bus);
     }
@@ -70,7 +58,7 @@ TEST_F(StdLinkTest, ReadAndBusHandOverByKind) {
 
 TEST_F(StdLinkTest, NoBusHandOverBeforeTheKindIsKnown) {
     ASSERT_EQ(Error_Reset(kPort), 1);
-    EXPECT_EQ(writes(), (std::vector<std::string>{ResetBroadcast(), ResetBroadcast()}));
+    EXPECT_EQ(writes(), (std::vector<std::string>{kResetBroadcast, kResetBroadcast}));
 }
 
 TEST_F(StdLinkTest, FailedSwitchOnLeavesTheMeterUnqueried) {
@@ -104,14 +92,7 @@ protected:
 };
 
 TEST_F(StdLinkDirect, SwitchResults) {
-    struct {
-        int kind;
-        bool on;
-        int silentWrites;
-        bool result;
-        size_t writesMade;
-        bool closedAfter;
-    } cases[] = {
+    struct { int kind; bool on; int silentWrites; bool result; size_t writesMade; bool closedAfter; } cases[] = {
         {5, true, 1, true, 2, true},   {5, false, 3, true, 3, false}, {5, true, 6, false, 6, false},
         {6, false, 9, true, 0, false}, {-100, false, 0, true, 1, false},
     };

@@ -1,10 +1,6 @@
 // The KP and PLM readers over the simulated line.
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "core/lifecycle.h"
 #include "core/ports.h"
@@ -65,12 +61,8 @@ protected:
 
 TEST_F(StdReaderTest, KpFaultsGiveRecvBad) {
     open(StdMeterModel::Kp3);
-    struct {
-        Fault fault;
-        bool good;
-        double seconds;  // until the receiver is done
-        const char* what;
-    } cases[] = {
+    // seconds: until the receiver is done
+    const struct { Fault fault; bool good; double seconds; const char* what; } cases[] = {
         {Fault{"kpmeter", FaultKind::Silence, 1}, false, 1.0, "silence"},
         {Fault{"kpmeter", FaultKind::Short, 1, 0, "", 1}, false, 1.0, "one byte short"},
         {Fault{"kpmeter", FaultKind::Refuse, 1}, false, 0.3385, "no ';'"},
@@ -141,10 +133,7 @@ TEST_F(StdReaderTest, KpThreePhaseRecordBranches) {
     source::sourceOutput().angleUb = 239;
     source::sourceOutput().angleUc = 121;
     auto& amp = instruments::amplifier();
-    struct {
-        int ct;
-        bool late, amplifier, kFormat;
-    } cases[] = {{0, false, false, true}, {100, true, false, true}, {100, false, false, false}, {0, true, true, false}};
+    const struct { int ct; bool late, amplifier, kFormat; } cases[] = {{0, false, false, true}, {100, true, false, true}, {100, false, false, false}, {0, true, true, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "ct " << c.ct << " late " << c.late << " amp " << c.amplifier);
         amp.ctSetting = c.ct;
@@ -198,13 +187,7 @@ TEST_F(StdReaderTest, KpSinglePhaseRecord) {
 }
 
 TEST_F(StdReaderTest, PlmFullReadAtTheMetersSpeed) {
-    struct {
-        StdMeterModel meter;
-        const char* model;
-        std::uint32_t baud;
-        int lastMode;
-        const char* query;
-    } cases[] = {
+    struct { StdMeterModel meter; const char* model; std::uint32_t baud; int lastMode; const char* query; } cases[] = {
         {StdMeterModel::Plm6007, "PLM 600.7", 4800, 3, "?12;?1;?9;?6;?7;?8;?13;?3\r"},
         {StdMeterModel::Zak6009, "ZAK-K6009", 9600, 5, "?2;?1;?9;?6;?7;?8;?13;?3\r"},
     };

@@ -27,10 +27,7 @@ TEST(BoardCodecs, BitTextAndGroupedStates) {
 
 TEST(BoardCodecs, PwmStepIsClampedToTheScale) {
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double v;
-        int range, step;
-    } cases[] = {
+    const struct { double v; int range, step; } cases[] = {
         {5.0, 0, 127}, {0.0, 1, 256} /* 256.7 held at the top */, {10.0, 0, 0} /* -4.6 held at 0 */,
         {9.9, 0, 0},   {12.0, 7, 127} /* any non-zero range is 12 V */, {inf, 0, 0}, {-inf, 0, 256},
     };

@@ -35,10 +35,7 @@ TEST(HexPairSum, AllButTheLastTwoPairs) {
 }
 
 TEST(DspFloat, KnownCodesBothWays) {
-    const struct {
-        double v;
-        const char* code;
-    } cases[] = {
+    const struct { double v; const char* code; } cases[] = {
         {1.0, "00000000"}, {-0.5, "FF800000"}, {3.0, "01400000"}, {-3.0, "01C00000"}, {220.0, "075C0000"},
     };
     for (const auto& c : cases) {

@@ -10,21 +10,9 @@ using tbcom::test::Bytes;
 
 namespace {
 
-// The worked bus frames are checked on the wire by the exports that send them.
-TEST(BuildBusFrame, ChecksumWrapsModulo256) {
-    const std::string f = BuildBusFrame(BusText(0x02, 0x42, 0xF0, "\xF0\x20"));
-    EXPECT_EQ(f, Bytes({0x02, 0x42, 0x08, 0xF0, 0xF0, 0x20, 0x00, 0x17}));
-}
-
-TEST(BuildShortFrame, ClockUnitExample) {
-    EXPECT_EQ(BuildShortFrame(BusText(0x01, 0x42, 0x30, "12")),
-              Bytes({0x01, 0x42, 0x05, 0x30, 0x31, 0x32, 0x98, 0x17, 0x0D}));
-}
-
+// Frame building is checked on the wire by the exports that send the frames.
 TEST(BusReplyLength, Table) {
-    const struct {
-        int start, address, command, want;
-    } cases[] = {
+    const struct { int start, address, command, want; } cases[] = {
         {0x01, 0xFF, 0x03, 0},  {0x01, 0xA9, 0x03, 6},  {0x01, 0x08, 0x03, 6},  {0x01, 0x40, 0x28, 6},
         {0x01, 0x42, 0x03, 12}, {0x02, 0x42, 0x03, 10}, {0x02, 0x42, 0x0B, 15}, {0x01, 0x41, 0x0E, 13},
         {0x01, 0x42, 0x18, 21}, {0x01, 0x42, 0x28, 23}, {0x01, 0x42, 0x39, 9},  {0x01, 0x42, 0xA3, 7},
@@ -35,7 +23,7 @@ TEST(BusReplyLength, Table) {
             << std::hex << c.start << " " << c.address << " " << c.command;
 }
 
-TEST(ClockReplyLength, Table) {
+TEST(BusReplyLength, ClockVariant) {
     EXPECT_EQ(ClockReplyLength(0xA9, 0x03, 6), 12);
     EXPECT_EQ(ClockReplyLength(0xA9, 0x06, 6), 6);
     EXPECT_EQ(ClockReplyLength(0x42, 0x03, 6), 7);
@@ -51,11 +39,8 @@ TEST(RefusalChecked, ExactlyTheListedCommands) {
     for (int c = 0; c < 256; ++c) EXPECT_EQ(RefusalChecked(static_cast<std::uint8_t>(c)), want[c]) << std::hex << c;
 }
 
-TEST(ReplyChecksumOk, WorkedAcknowledgement) {
-    EXPECT_TRUE(ReplyChecksumOk(Bytes({0x01, 0x42, 0x06, 0x02, 0x02, 0x17})));
-    EXPECT_FALSE(ReplyChecksumOk(Bytes({0x01, 0x42, 0x06, 0x02, 0x03, 0x17})));
-    // Start, address, length and end bytes are not checked.
-    EXPECT_TRUE(ReplyChecksumOk(Bytes({0x00, 0x00, 0x00, 0x02, 0x02, 0x00})));
+TEST(ReplyChecksumOk, OnlyCommandAndDataCount) {
+    EXPECT_TRUE(ReplyChecksumOk(Bytes({0x00, 0x00, 0x00, 0x02, 0x02, 0x00})));  // start, address, length, end unchecked
     EXPECT_FALSE(ReplyChecksumOk(Bytes({0x01, 0x42, 0x02, 0x17})));
 }
 

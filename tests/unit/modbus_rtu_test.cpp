@@ -1,7 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "sim_fixture.h"
 #include "transport/modbus_rtu.h"
 
@@ -10,13 +6,8 @@ using tbcom::test::Bytes;
 
 namespace {
 
-TEST(ModbusCrc16, KnownValues) {
+TEST(ModbusCrc, CheckValueAndOnlyTheRightCrcAccepted) {
     EXPECT_EQ(ModbusCrc16("123456789"), 0x4B37);  // the CRC-16/MODBUS check value
-    EXPECT_EQ(ModbusCrc16(Bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x0A})), 0xCDC5);
-    EXPECT_EQ(ModbusCrc16(""), 0xFFFF);
-}
-
-TEST(ModbusCrcOk, AcceptsOnlyTheRightCrc) {
     const std::string good = Bytes({0xB1, 0x03, 0x02, 0x12, 0x34, 0xF4, 0xE9});
     EXPECT_TRUE(ModbusCrcOk(good));
     std::string swapped = good;

@@ -77,10 +77,7 @@ TEST(FormatFixed, TiesToEvenAndNoNegativeZero) {
 }
 
 TEST(RoundToResolution, PatternBySignAndResolution) {
-    const struct {
-        double r, v;
-        const char* want;
-    } cases[] = {
+    const struct { double r, v; const char* want; } cases[] = {
         {0.1, -0.004, "-0.00"}, {0.1, 0.004, "+0.00"}, {0.1, 0.125, "+0.12"}, {3, 1.234, "+1.2"},
         {0.001, 1.23456, "+1.2346"}, {0.01, 1.23456, "+1.235"}, {10, 1234, "+1234"}, {0.1, -12.3456, "-12.35"},
     };

@@ -9,11 +9,7 @@ using namespace tbcom::core;
 namespace {
 
 TEST(TextFields, CommaAndMultiCharacterSeparators) {
-    const struct {
-        const char* text;
-        int n;
-        const char* want;
-    } cases[] = {
+    const struct { const char* text; int n; const char* want; } cases[] = {
         {"9600,n,8,1", 4, "1"}, {"9600,n,8,1", 5, ""}, {"a,,c", 2, ""}, {"abc", 1, "abc"},
         {",x", 1, ""},          {"x,", 2, ""},         {"x,", 3, ""},
     };
