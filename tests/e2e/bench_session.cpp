@@ -9,9 +9,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace tbcom::e2e {
 
 namespace fs = std::filesystem;
@@ -51,36 +48,6 @@ void SleepSeconds(double s) {
     nanosleep(&ts, nullptr);
 }
 
-std::vector<WireBurst> ReadWireLog(const fs::path& file) {
-    std::vector<WireBurst> out;
-    std::ifstream in(file);
-    std::string line, dir, who, hex;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        WireBurst b;
-        if (!(words >> b.atUs >> dir >> who)) continue;
-        b.sender = dir == "H" ? "H" : who;
-        while (words >> hex) b.bytes += static_cast<char>(std::stoi(hex, nullptr, 16));
-        out.push_back(b);
-    }
-    return out;
-}
-
-std::vector<WireBurst> HostBurstsWith(const std::vector<WireBurst>& log, const std::string& frame) {
-    std::vector<WireBurst> out;
-    for (const auto& b : log)
-        if (b.sender == "H" && b.bytes.find(frame) != std::string::npos) out.push_back(b);
-    return out;
-}
-
-std::string BusFrameBytes(std::uint8_t start, std::uint8_t address, std::uint8_t command, const std::string& data) {
-    unsigned sum = command;
-    for (unsigned char c : data) sum += c;
-    std::string f{static_cast<char>(start), static_cast<char>(address), static_cast<char>(data.size() + 6),
-                  static_cast<char>(command)};
-    return f + data + static_cast<char>(sum & 0xFF) + '\x17';
-}
-
 void BenchSession::SetUp() {
     std::string error;
     lib_ = TbcomLibrary::load(TBCOM_LIB_PATH, error);
@@ -101,7 +68,6 @@ void BenchSession::TearDown() {
 void BenchSession::startBench(const std::vector<std::string>& args) {
     std::vector<std::string> argv{BENCHSIM_PATH, "--dir", dir_.string()};
     argv.insert(argv.end(), args.begin(), args.end());
-    argv.insert(argv.end(), {"--wire-log", (dir_ / "wire.log").string()});
     std::vector<char*> cargv;
     for (auto& a : argv) cargv.push_back(a.data());
     cargv.push_back(nullptr);

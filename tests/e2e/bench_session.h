@@ -1,7 +1,7 @@
 // Shared by the end-to-end tests: the built library loaded with dlopen (its
 // exports typed from the public header, so a changed export fails to compile
-// here), a benchsim child process on COM3 in a fresh folder, real-time helpers
-// and the wire log benchsim leaves behind.
+// here), a benchsim child process on COM3 in a fresh folder and real-time
+// helpers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -36,29 +36,15 @@ struct TbcomLibrary {
 double NowSeconds();
 void SleepSeconds(double s);
 
-// One burst of the wire log: when it was sent, by whom ("H" for the host, else
-// the device's name), and its bytes.
-struct WireBurst {
-    std::uint64_t atUs = 0;
-    std::string sender, bytes;
-};
-std::vector<WireBurst> ReadWireLog(const std::filesystem::path& file);
-// The host's bursts that contain `frame`, in order.
-std::vector<WireBurst> HostBurstsWith(const std::vector<WireBurst>& log, const std::string& frame);
-// A bus frame: start, address, total length, command, data, checksum
-// (command and data summed mod 256), 0x17.
-std::string BusFrameBytes(std::uint8_t start, std::uint8_t address, std::uint8_t command, const std::string& data);
-
 class BenchSession : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Runs benchsim --dir <dir> args... --wire-log <dir>/wire.log and waits up
-    // to 5 s for its "READY <dir>/COM3" line.
+    // Runs benchsim --dir <dir> args... and waits up to 5 s for its
+    // "READY <dir>/COM3" line.
     void startBench(const std::vector<std::string>& args);
     // Closes the library's port, stops benchsim with SIGTERM; its exit status.
     int stopBench();
-    std::vector<WireBurst> wireLog() const { return ReadWireLog(dir_ / "wire.log"); }
     // A text export's output into a buffer pre-filled with a marker, so an
     // unwritten buffer shows.
     template <class F>

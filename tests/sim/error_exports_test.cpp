@@ -53,7 +53,7 @@ TEST_F(ErrorExports, ErrorStartFrames) {
     EXPECT_EQ(writes().back(), Sent(0x42, 0x02, "0010000000014"));  // 10 / 7200 * 10000
 }
 
-TEST_F(ErrorExports, ErrorReadKnownErrorsAndFaults) {
+TEST_F(ErrorExports, ErrorReadKnownErrors) {
     tbcom_bool ok = 0;
     ASSERT_EQ(Error_Start(2, 1200, 12, kPort), 1);
     EXPECT_EQ(read(2, &ok), "0,0.000");  // nothing completed yet
@@ -63,17 +63,6 @@ TEST_F(ErrorExports, ErrorReadKnownErrorsAndFaults) {
         EXPECT_EQ(read(1, &ok), want) << pct;
         EXPECT_EQ(ok, 1);
         EXPECT_EQ(writes(), Frames{Sent(0x42, 0x03)});
-    }
-    EXPECT_EQ(Error_Read(nullptr, 1, kPort), 1);
-    // The result read is never retried: one silent wait, or one bad reply.
-    for (auto kind : {FaultKind::Silence, FaultKind::BadChecksum}) {
-        bench.line.clearLog();
-        bench.line.inject({"pos1", kind});
-        const std::uint64_t t0 = bench.clock.us;
-        EXPECT_EQ(read(1, &ok), "");
-        EXPECT_EQ(ok, 0);
-        EXPECT_EQ(writes().size(), 1u);
-        if (kind == FaultKind::Silence) EXPECT_EQ(bench.clock.us - t0, 2001000u);
     }
     auto& odd = bench.line.add<ScriptDevice>("pos5", BusAddress(0x46));
     odd.replies.push_back(sim::BusReply(0x01, 0x46, '1', " --.- "));
@@ -98,10 +87,6 @@ TEST_F(ErrorExports, ErrorClearAndReset) {
     bench.line.clearLog();
     EXPECT_EQ(ErrorClear(0, kPort), 1);  // position 0 is unit "A", not the broadcast
     EXPECT_EQ(writes(), (Frames{Sent(0x41, 0x0C), Sent(0x41, 0x02, kZeros)}));
-    bench.line.inject({"pos3", FaultKind::Refuse});
-    EXPECT_EQ(ErrorClear(3, kPort), 1);  // the refused clear is retried
-    bench.line.inject({"pos3", FaultKind::Refuse, 3});
-    EXPECT_EQ(ErrorClear(3, kPort), 0);
 }
 
 TEST_F(ErrorExports, ErrorCommPassThrough) {

@@ -1,4 +1,5 @@
-// The standard meter's reading exports against a simulated bench.
+// The standard meter's reading exports against a simulated bench, and its
+// line behind the bench controller's link switch.
 #include "core/state.h"
 #include "source/output_record.h"
 #include "stdmeter/std_state.h"
@@ -22,6 +23,9 @@ protected:
     }
     stdmeter::StdMeterState& st() { return stdmeter::stdState(); }
 };
+
+// The reset broadcast of the error calculators, preamble included.
+const std::string kResetBroadcast = Sent(0xFF, 0x02, std::string(13, '0'));
 
 TEST_F(StdReadTest, KindRegisterSetsKindAndMaximumCurrent) {
     const struct { int reg; double max; const char* model; int kind; const char* normalised; } cases[] = {
@@ -218,6 +222,60 @@ TEST_F(StdReadTest, ChannelCommand) {
     EXPECT_EQ(Set_StdMeter_Channel("TB8700", 1, 2, 3, 0, kPort), 0);
     EXPECT_NEAR(now() - t0, 1.0, 0.002);
     EXPECT_EQ(writes().back(), "MC1230\r");
+}
+
+TEST_F(StdReadTest, ReadAndBusHandOverByKind) {
+    const std::string dt0 = "DT0\r";
+    // kind: what register 0 reports; readWrites: the first reading, kind learning
+    // included; busSwitchesOff: a bus exchange first hands the line back.
+    const struct { int kind; std::vector<std::string> readWrites; bool busSwitchesOff; } cases[] = {
+        {5, {KindRead(), LinkWrite(0), dt0, LinkWrite(1)}, true},
+        {6, {KindRead(), dt0}, false},
+        {2, {KindRead(), LinkWrite(0), dt0, LinkWrite(1)}, false},
+    };
+    bench.addStdMeter(StdMeterModel::Kp1N, 5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind));
+        Dll_Port_Close();  // the kind is learned afresh when the port reopens
+        bench.stdMeter.setKind(bench.controller(), c.kind, 100);
+        bench.line.clearLog();
+        const std::string text = read("TB8400");
+        EXPECT_EQ(writes(), c.readWrites);
+        EXPECT_EQ(FieldCount(text), 7) << text;
+        EXPECT_FALSE(bench.stdMeter.linkClosed);  // always left with the bus
+
+        bench.line.clearLog();
+        ASSERT_EQ(Error_Reset(kPort), 1);
+        // The reset is two broadcasts; each exchange hands the line over.
+        std::vector<std::string> bus;
+        for (int k = 0; k < 2; ++k) {
+            if (c.busSwitchesOff) bus.push_back(LinkWrite(1));
+            bus.push_back(kResetBroadcast);
+        }
+        EXPECT_EQ(writes(), bus);
+    }
+}
+
+TEST_F(StdReadTest, NoBusHandOverBeforeTheKindIsKnown) {
+    ASSERT_EQ(Error_Reset(kPort), 1);
+    EXPECT_EQ(writes(), (std::vector<std::string>{kResetBroadcast, kResetBroadcast}));
+}
+
+TEST_F(StdReadTest, FailedSwitchOnLeavesTheMeterUnqueried) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    const std::string first = read("TB8700");
+    ASSERT_EQ(FieldCount(first), 28);
+    bench.line.clearLog();
+    bench.line.inject(Fault{"ctrl", FaultKind::Silence, 3});
+    const double t0 = now();
+    EXPECT_EQ(read("TB8700"), first);  // the last good text
+    // Three refused switch-ons, then the line is given back to the bus.
+    EXPECT_EQ(writes(), (std::vector<std::string>{LinkWrite(0), LinkWrite(0), LinkWrite(0), LinkWrite(1)}));
+    // Each silent write: 0.5 s without a reply, then the 0.1 s pause.
+    const auto t = WriteTimes(bench.line);
+    for (int k = 1; k < 4; ++k) EXPECT_NEAR(t[k] - t[k - 1], 0.6, 0.01) << k;
+    EXPECT_NEAR(t[0] - t0, 0.0, 0.002);
+    EXPECT_EQ(bench.stdMeter.kp->queries, 1);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The KP and PLM readers over the simulated line.
+// The KP and PLM readers and the link switch over the simulated line.
 #include <cmath>
 #include <tuple>
 
@@ -8,10 +8,12 @@
 #include "instruments/amplifier.h"
 #include "source/output_record.h"
 #include "stdmeter/kp_meter.h"
+#include "stdmeter/link.h"
 #include "stdmeter/plm_meter.h"
 #include "stdmeter/read_dispatch.h"
 #include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"
+#include "transport/serial_port.h"
 
 namespace tbcom::test {
 namespace {
@@ -266,6 +268,44 @@ TEST_F(StdReaderTest, PlmFullReadFaults) {
     EXPECT_LT(now() - t0, 0.25);  // the 0.2 s after the wake-up, nothing more
     EXPECT_EQ(writes().size(), 2u);
     core::state().outputBusy = 0;
+}
+
+TEST_F(StdReaderTest, LinkSwitchResults) {
+    open(StdMeterModel::None, 5);
+    struct { int kind; bool on; int silentWrites; bool result; size_t writesMade; bool closedAfter; } cases[] = {
+        {5, true, 1, true, 2, true},   {5, false, 3, true, 3, false}, {5, true, 6, false, 6, false},
+        {6, false, 9, true, 0, false}, {-100, false, 0, true, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind) + (c.on ? " on" : " off") + " silent " +
+                     std::to_string(c.silentWrites));
+        bench.line.clearFaults();
+        bench.line.clearLog();
+        bench.stdMeter.linkClosed = false;
+        core::state().stdMeterKind = c.kind;
+        if (c.silentWrites) bench.line.inject(Fault{"ctrl", FaultKind::Silence, c.silentWrites});
+        EXPECT_EQ(stdmeter::StdLink_Set(h, c.on), c.result);
+        EXPECT_EQ(writes().size(), c.writesMade);
+        EXPECT_EQ(bench.stdMeter.linkClosed, c.closedAfter);
+    }
+}
+
+TEST_F(StdReaderTest, LinkSwitchAlwaysReturnsThePortTo9600) {
+    open(StdMeterModel::None, 5);
+    ASSERT_EQ(transport::SetCommBaud(h, "4800"), 1);
+    core::state().stdMeterKind = 6;
+    EXPECT_TRUE(stdmeter::StdLink_Set(h, true));
+    EXPECT_EQ(bench.line.hostSettings().baud, 9600u);
+}
+
+TEST_F(StdReaderTest, LinkRegisterReadsAsUpperCaseHex) {
+    open(StdMeterModel::None, 5);
+    bench.controller().registers[0x10] = 0xABCD;
+    bench.controller().registers[0x11] = 0x0012;
+    EXPECT_EQ(stdmeter::StdLink_ReadRegs(h, 0x10, 2), "ABCD0012");
+    EXPECT_EQ(writes(), std::vector<std::string>{CtrlFrame(Bytes({0xB1, 0x03, 0x00, 0x10, 0x00, 0x02}))});
+    bench.line.inject(Fault{"ctrl", FaultKind::BadChecksum, 1});
+    EXPECT_EQ(stdmeter::StdLink_ReadRegs(h, 0x10, 2), "RECV_BAD");
 }
 
 }  // namespace

@@ -1,10 +1,20 @@
+// The standard meter's pure parts: model names, the kind register, the KP
+// number formats, the reader table and the scaling of a record.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/lifecycle.h"
 #include "core/state.h"
+#include "instruments/amplifier.h"
+#include "stdmeter/kind.h"
 #include "stdmeter/model.h"
+#include "stdmeter/number_formats.h"
+#include "stdmeter/reader_table.h"
+#include "stdmeter/record_scaling.h"
 #include "stdmeter/std_state.h"
 
 using namespace tbcom::stdmeter;
@@ -83,6 +93,95 @@ TEST(ModelNormalise, InPlaceOnTheBenchStateAndTheTwinLeavesStateAlone) {
     EXPECT_EQ(bench.vn74PortNumber, 4);
     EXPECT_EQ(bench.stdMeterModel, "VN-74");
     tbcom::core::processAttach();
+}
+
+TEST(KpNumberFormats, KAndGDifferOnlyInTheFactorOfCharacterTwo) {
+    const struct { const char* field; std::optional<double> k, g; } cases[] = {
+        {"A0120001234", -12.34, -12.34},  // negative, two decimals
+        {"A0000123456", 123456, 123456},  // no decimals
+        {"E1020001234", 0.01234, 12.34},  // E: x0.001 in K only
+        {"F1120001234", -0.01234, -12.34},
+        {"A1020001234", 12340, 12.34},    // other letter: x1000 in K only
+        {"G1020001234", 12340, 0.01234},  // G: x0.001 in G only
+        {"A002000123", std::nullopt, std::nullopt},   // one character short
+        {"A00X0001234", std::nullopt, std::nullopt},  // decimals not a digit
+        {"A0020001 34", std::nullopt, std::nullopt},  // blank in the mantissa
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        auto k = DecodeK(c.field);
+        auto g = DecodeG(c.field);
+        ASSERT_EQ(k.has_value(), c.k.has_value());
+        ASSERT_EQ(g.has_value(), c.g.has_value());
+        if (c.k) EXPECT_NEAR(*k, *c.k, std::fabs(*c.k) * 1e-12);
+        if (c.g) EXPECT_NEAR(*g, *c.g, std::fabs(*c.g) * 1e-12);
+    }
+}
+
+TEST(KpNumberFormats, NAndFieldPositions) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"+n12345", -1.2345}, {"-0002200000", 220.0}, {"+0000000000", 0.0}, {"+n", std::nullopt}, {"+12a45", std::nullopt},
+    };
+    for (const auto& [field, v] : cases) {
+        auto got = DecodeN(field);
+        ASSERT_EQ(got.has_value(), v.has_value()) << field;
+        if (v) EXPECT_DOUBLE_EQ(*got, *v) << field;
+    }
+    std::string reply = "D";
+    for (int k = 0; k < 3; ++k) reply += std::string(11, static_cast<char>('a' + k));
+    EXPECT_EQ(KpField(reply, 2), std::string(11, 'c'));
+    EXPECT_EQ(KpField(reply, 3), "");                // past the end
+    EXPECT_EQ(KpField(reply.substr(0, 33), 2), "");  // field cut short
+}
+
+TEST(KindRegister, Decoding) {
+    const struct { const char* hex; bool ok; int kind; double max; } cases[] = {
+        {"0712", true, 5, 180}, {"0A10", true, 1, 160}, {"00FF", true, 0, 2550},
+        {"061G", false, 0, 0},  {"06", false, 0, 0},    {"071200", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hex);
+        auto r = DecodeKindRegister(c.hex);
+        ASSERT_EQ(r.has_value(), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(r->kind, c.kind);
+        EXPECT_DOUBLE_EQ(r->maxCurrent, c.max);
+    }
+}
+
+TEST(ReaderTable, RowsInOrderExactMatchElseTheKpReader) {
+    std::vector<std::string> order;
+    for (const auto& row : ReaderTable()) order.push_back(row.reader);
+    EXPECT_EQ(order, (std::vector<std::string>{"F-frame", "?", "LX-7000 registers", "LX-9700 registers", "A0 TB8700B",
+                                               "LX-7000C registers", "A0 TB8760", "GF7400 frame", "VN-74 frame",
+                                               "TORVA frame", "WB412U", "WB412E registers", "WB412I registers", "none"}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"ZAK-K6009", "?"}, {"LX-7000D", "LX-7000 registers"}, {"", "none"}, {"dd7400", "DT0"}, {"PLM 600.7 ", "DT0"},
+    };
+    for (const auto& [model, reader] : cases) EXPECT_STREQ(ReaderFor(model).reader, reader) << model;
+    EXPECT_NE(ReaderFor("anything").read, nullptr);
+    EXPECT_EQ(ReaderFor("").read, nullptr);  // no meter: nothing is read
+    EXPECT_TRUE(ReaderFor("VN-74").onVn74Port);
+    EXPECT_FALSE(ReaderFor("TORVA").onVn74Port);
+}
+
+TEST(RecordScaling, TransformersAndPhaseFactors) {
+    tbcom::core::processAttach();
+    const double d[7] = {2, 4, 1, 2, 0.5, 10, 8};  // V1, I1, Ka, Kb, Kc, V2, I2
+    tbcom::instruments::setAmplifier(1, d, false);
+    tbcom::source::OutputRecord m;
+    m.frequency = 50;
+    m.ua = 10, m.ub = 20, m.uc = 30;
+    m.ia = 1, m.ib = 1, m.ic = 1;
+    m.angleIa = 30, m.angleIb = 270, m.angleIc = 150, m.angleUb = 240, m.angleUc = 120;
+    const auto r = TransformerScaled(m);
+    // U x 10 / 2; I x 8 / (4 x the phase factor); frequency and angles as measured.
+    const double got[] = {r.ua, r.ub, r.uc, r.ia, r.ib, r.ic, r.frequency, r.angleIb, r.angleUc};
+    const double want[] = {50, 100, 150, 2, 1, 4, 50, 270, 120};
+    for (int k = 0; k < 9; ++k) EXPECT_DOUBLE_EQ(got[k], want[k]) << k;
+    EXPECT_DOUBLE_EQ(m.ua, 10);  // the meter side is left alone
+    tbcom::core::processAttach();
+    EXPECT_DOUBLE_EQ(TransformerScaled(m).ic, 1);  // the defaults scale by 1
 }
 
 }  // namespace
