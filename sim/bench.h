@@ -14,6 +14,7 @@
 #include "position_unit.h"
 #include "power_measure_unit.h"
 #include "sim_platform.h"
+#include "source_regulator.h"
 #include "std_meter_rig.h"
 #include "world.h"
 
@@ -46,6 +47,8 @@ public:
     SimPlatform platform{clock};
 
     ModbusSlave& controller() { return *controller_; }
+    // The power source behind the controller's output registers.
+    SourceRegulator& source() { return *source_; }
     BenchBoard& board() { return *board_; }
     ClockUnit& clockUnit() { return *clockUnit_; }
     // Forgets what the devices recorded for tests (the wire log, frames and
@@ -70,6 +73,7 @@ public:
 private:
     BenchConfig cfg_;
     ModbusSlave* controller_;
+    SourceRegulator* source_;
     BenchBoard* board_;
     ClockUnit* clockUnit_;
     std::vector<PositionUnit*> units_;

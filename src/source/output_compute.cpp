@@ -100,8 +100,9 @@ void waitBusBusy() {
     }
 }
 
+// All values zero (rounded to `eps`, or exactly with eps 0).
 bool allZero(std::initializer_list<double> v, double eps) {
-    return std::all_of(v.begin(), v.end(), [eps](double x) { return std::fabs(x) < eps; });
+    return std::all_of(v.begin(), v.end(), [eps](double x) { return std::fabs(x) < eps || x == 0; });
 }
 
 int compute(platform::PortHandle h, const OutputRequest& r, bool custom) {
@@ -165,9 +166,6 @@ int compute(platform::PortHandle h, const OutputRequest& r, bool custom) {
             auto& lastFreq = stdmeter::stdState().lastSentFrequency;
             const bool freqChanged = kind == 6 && lastFreq != out.frequency;
             if (freqChanged) lastFreq = out.frequency;
-            // Zeroing matters only when the source carries something now.
-            const bool wasLive = custom ? !allZero({out.ua, out.ub, out.uc, out.ia, out.ib, out.ic}, 1e-12)
-                                        : !allZero({out.ia, out.ib, out.ic}, 1e-5);
             bool needSend = false;
             std::string iText;
             if (!r.percentMode) {
@@ -186,7 +184,9 @@ int compute(platform::PortHandle h, const OutputRequest& r, bool custom) {
                 FillCurrents(out, r.mode, {0});
                 needSend = true;
             }
-            if (!wasLive) needSend = false;
+            if (custom ? allZero({out.ua, out.ub, out.uc, out.ia, out.ib, out.ic}, 0)
+                       : allZero({out.ia, out.ib, out.ic}, 1e-5))
+                needSend = false;
             if (needSend) {
                 Output_Send(h, out);
                 const bool big = amp.ctSetting != 0 || amp.enabled;

@@ -99,9 +99,14 @@ bool WriteControllerBlock(platform::PortHandle h, std::uint16_t first, std::stri
 bool Output_Send(platform::PortHandle h, const OutputRecord& r) {
     const bool allZero = r.ua == 0 && r.ub == 0 && r.uc == 0 && r.ia == 0 && r.ib == 0 && r.ic == 0;
     const bool voltsZero = r.ua == 0 && r.ub == 0 && r.uc == 0;
+    auto& st = core::state();
+    // The computation holds OutputBusy from before its first send; the notice
+    // is this call's own bus exchange and must not be refused for it.
+    const std::uint8_t held = st.outputBusy;
+    st.outputBusy = 0;
     if (allZero) bus::SourceStateNotice(1);
     else if (voltsZero || instruments::amplifier().enabled) bus::SourceStateNotice(2);
-    auto& st = core::state();
+    st.outputBusy = held;
     st.outputBusy = 1;
     if (!WaitBusFree()) {
         st.outputBusy = 0;
