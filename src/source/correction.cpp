@@ -47,7 +47,7 @@ bool smallTarget(double s) { return core::RoundToInt(s * 10) < 301; }
 void msExchange(platform::PortHandle h) {
     stdmeter::StdLink_Set(h, true);
     for (int attempt = 1; attempt <= 3; ++attempt) {
-        transport::WriteRaw(h, "MS" + LastModeCode() + "\r");
+        transport::WriteRaw(h, "MS" + drivers::driverState().lastModeCode + "\r");
         if (stdmeter::ReceiveWithSemicolon(h, 6) == "MSACK;") break;
         transport::Delay(0.1);
     }
@@ -56,7 +56,7 @@ void msExchange(platform::PortHandle h) {
 
 void lxModeWrite(platform::PortHandle h, const std::string& model) {
     if (model != "LX-7000B" && model != "LX-7000D") return;
-    const auto code = static_cast<std::uint16_t>(core::TryTextToInt(LastModeCode()).value_or(0));
+    const auto code = static_cast<std::uint16_t>(core::TryTextToInt(drivers::driverState().lastModeCode).value_or(0));
     for (int attempt = 1; attempt <= 3; ++attempt) {
         if (transport::ModbusWriteRegister(h, kLxInstrument, kLxModeRegister, code) == 0) break;
         if (attempt < 3) transport::Delay(0.1);

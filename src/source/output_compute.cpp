@@ -31,15 +31,20 @@ struct RangeRow {
     bool keepLast;
 };
 
+// The hex-frame models' pickers answer "None" until their protocols exist
+// (their drivers refuse every range meanwhile).
 const RangeRow kRangeRows[] = {
-    {{"DD7400", "TB8760"}, Dd7400VoltageRangeCode, Dd7400CurrentRangeCode, false},
-    {{"TB8700B"}, Tb8700bVoltageRangeCode, Tb8700bCurrentRangeCode, false},
-    {{"PLM 600.7"}, ManualVoltageRangeCode, nullptr, false},
-    {{"LX-7000D", "LX-7000B"}, LxVoltageRangeCode, nullptr, false},
-    {{"VN-74"}, Vn74RangeCode, nullptr, false},
+    {{"DD7400", "TB8760"}, drivers::PickNoRange, drivers::PickNoRange, false},
+    {{"TB8700B"}, drivers::PickNoRange, drivers::PickNoRange, false},
+    {{"PLM 600.7"}, drivers::PickManualVoltage, nullptr, false},
+    {{"LX-7000D", "LX-7000B"}, drivers::PickLx7000Voltage, nullptr, false},
+    {{"VN-74"}, drivers::PickNoRange, nullptr, false},
     {{"LX-9700", "LX-7000C", "TORVA", "\x5B\xCE\xDE\x5D"}, nullptr, nullptr, true},
-    {{"GF7400", "GF7404A"}, Gf7400VoltageRangeCode, nullptr, false},
+    {{"GF7400", "GF7404A"}, drivers::PickNoRange, nullptr, false},
 };
+
+std::string& lastVoltageRange() { return drivers::driverState().lastVoltageRange; }
+std::string& lastCurrentRange() { return drivers::driverState().lastCurrentRange; }
 
 const RangeRow* rangeRow(const std::string& model) {
     for (const RangeRow& row : kRangeRows)
@@ -174,7 +179,7 @@ int compute(platform::PortHandle h, const OutputRequest& r, bool custom) {
             } else {
                 iText = CurrentRangeChoice(model, irange, stdmeter::stdState().hVariant);
                 const std::string vText = VoltageRangeChoice(model, urange);
-                if ((vText != LastVoltageRange() || freqChanged) && !st.sameRangeU) {
+                if ((vText != lastVoltageRange() || freqChanged) && !st.sameRangeU) {
                     FillVoltages(out, r.mode, {0});
                     needSend = true;
                 }
@@ -194,15 +199,15 @@ int compute(platform::PortHandle h, const OutputRequest& r, bool custom) {
             }
             if (!defer) {
                 core::WriteDebugLog("dy=" + core::FormatFixed(urange, 2) + " dl=" + core::FormatFixed(irange, 4));
-                const bool ok = SetSourceRange(h, r.mode, urange, irange);
-                if (model.empty()) LastVoltageRange() = decimalText(urange);
+                const bool ok = drivers::SetSourceRange(h, r.mode, urange, irange);
+                if (model.empty()) lastVoltageRange() = decimalText(urange);
                 if (!ok) {
                     st.outputBusy = 0;
                     return kComputeRangeRefused;
                 }
             }
         }
-        st.stdConst = RangeStdConst(urange, irange);
+        st.stdConst = drivers::RangeStdConst(urange, irange);
     }
     Output_Fill(out, fr);
     cs.sentZeroCurrentMarker = rq.zeroCurrentRequest;
@@ -210,7 +215,7 @@ int compute(platform::PortHandle h, const OutputRequest& r, bool custom) {
     if (!custom) cs.rangesAgain = 0;
     if (!d2 && ok && r.percentMode && (kind == 2 || kind == 5 || kind == 6) && defer) {
         transport::Delay(3);
-        if (!SetSourceRange(h, r.mode, urange, irange)) {
+        if (!drivers::SetSourceRange(h, r.mode, urange, irange)) {
             st.outputBusy = 0;
             return kComputeRangeRefused;
         }
@@ -252,20 +257,20 @@ bool OutputRequestSound(const OutputRequest& r, bool custom) {
 
 std::string VoltageRangeChoice(const std::string& model, double urange) {
     const RangeRow* row = rangeRow(model);
-    std::string v = !row ? DefaultVoltageRangeCode(model, urange)
-                    : row->keepLast ? LastVoltageRange()
+    std::string v = !row ? drivers::PickDefaultVoltage(model, urange)
+                    : row->keepLast ? lastVoltageRange()
                                     : row->voltage(model, urange);
-    return LastVoltageRange() == "None" ? "None" : v;
+    return lastVoltageRange() == "None" ? "None" : v;
 }
 
 std::string CurrentRangeChoice(const std::string& model, double irange, bool hVariant) {
     const RangeRow* row = rangeRow(model);
-    const std::string& last = LastCurrentRange();
+    const std::string& last = lastCurrentRange();
     std::string n;
     if (row) {
         n = row->keepLast ? last : row->current ? row->current(model, irange) : "None";
     } else {
-        n = DefaultCurrentRangeCode(model, irange);
+        n = drivers::PickDefaultCurrent(model, irange);
         auto crosses = [&](const char* below, const char* above) {
             return (last < above && n > below) || (last > below && n < above);
         };
@@ -275,8 +280,8 @@ std::string CurrentRangeChoice(const std::string& model, double irange, bool hVa
 }
 
 bool RangeChangeDeferred(const std::string& model, const std::string& n) {
-    if (LastVoltageRange() == "None") return false;
-    const std::string& last = LastCurrentRange();
+    if (lastVoltageRange() == "None") return false;
+    const std::string& last = lastCurrentRange();
     return (model == "DD7400" || model == "TB8760") ? n < last : n > last;
 }
 

@@ -4,29 +4,20 @@
 #include "core/state.h"
 #include "source/range_seam.h"
 
-namespace tbcom::source {
+namespace tbcom::source::drivers {
 
-namespace {
-std::string g_lastVoltage = "None", g_lastCurrent = "None", g_lastMode;
-const std::string kNone = "None";
-}  // namespace
+DriverState& driverState() {
+    static DriverState s;
+    return s;
+}
 
 bool SetSourceRange(platform::PortHandle, std::int32_t, double, double) { return true; }
 double RangeStdConst(double, double) { return core::state().stdConst; }
 
-std::string DefaultVoltageRangeCode(const std::string&, double) { return kNone; }
-std::string DefaultCurrentRangeCode(const std::string&, double) { return kNone; }
-std::string ManualVoltageRangeCode(const std::string&, double) { return kNone; }
-std::string LxVoltageRangeCode(const std::string&, double) { return kNone; }
-std::string Dd7400VoltageRangeCode(const std::string&, double) { return kNone; }
-std::string Dd7400CurrentRangeCode(const std::string&, double) { return kNone; }
-std::string Tb8700bVoltageRangeCode(const std::string&, double) { return kNone; }
-std::string Tb8700bCurrentRangeCode(const std::string&, double) { return kNone; }
-std::string Vn74RangeCode(const std::string&, double) { return kNone; }
-std::string Gf7400VoltageRangeCode(const std::string&, double) { return kNone; }
+std::string PickDefaultVoltage(const std::string&, double) { return "None"; }
+std::string PickDefaultCurrent(const std::string&, double) { return "None"; }
+std::string PickManualVoltage(const std::string&, double) { return "None"; }
+std::string PickLx7000Voltage(const std::string&, double) { return "None"; }
+std::string PickNoRange(const std::string&, double) { return "None"; }
 
-std::string& LastVoltageRange() { return g_lastVoltage; }
-std::string& LastCurrentRange() { return g_lastCurrent; }
-std::string& LastModeCode() { return g_lastMode; }
-
-}  // namespace tbcom::source
+}  // namespace tbcom::source::drivers
