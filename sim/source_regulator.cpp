@@ -63,9 +63,9 @@ void SourceRegulator::update(std::uint64_t nowUs) {
         const double g = 1 + gainErrorPct[k] / 100;
         s.u[k] = d.u[k] * g;
         s.i[k] = d.i[k] * g;
-        s.angleI[k] = Wrap360(d.angleI[k] + angleErrorDeg[k]);
     }
     s.angleU = {0, d.angleUb, d.angleUc};
+    for (size_t k = 0; k < 3; ++k) s.angleI[k] = Wrap360(s.angleU[k] + d.angleI[k] + angleErrorDeg[k]);
     s.on = true;
 }
 
@@ -73,7 +73,8 @@ void SourceRegulator::update(std::uint64_t nowUs) {
 void SourceRegulator::retarget(std::uint64_t nowUs) {
     from_ = active_ ? driveNow(nowUs) : Drive{};
     if (!active_) {
-        from_.angleI = {world_.source.angleI[0], world_.source.angleI[1], world_.source.angleI[2]};
+        const SourceState& w = world_.source;
+        for (size_t k = 0; k < 3; ++k) from_.angleI[k] = Wrap360(w.angleI[k] - w.angleU[k]);
         from_.angleUb = world_.source.angleU[1];
         from_.angleUc = world_.source.angleU[2];
     }
@@ -142,8 +143,10 @@ void SourceRegulator::feedback(const std::vector<std::uint16_t>& v, bool current
         if (currentsOnly) continue;
         const double mu = v[k] / 100.0;
         if (mu > 0 && d.u[k] > 0) scaleBy(trim_.u, from_, to_, &Drive::u, k, d.u[k] / mu);
-        if (sp_.i[k] > 0)
-            turnBy(trim_.angleI[k], from_.angleI[k], to_.angleI[k], -angleDiff(v[9 + k] / 100.0, d.angleI[k]));
+        // The meter gives current angles from the phase-A voltage; the block
+        // holds each phase's current against its own voltage.
+        const double measuredPhase = v[9 + k] / 100.0 - (k == 0 ? 0 : v[11 + k] / 100.0);
+        if (sp_.i[k] > 0) turnBy(trim_.angleI[k], from_.angleI[k], to_.angleI[k], -angleDiff(measuredPhase, d.angleI[k]));
     }
     if (!currentsOnly) {
         turnBy(trim_.angleUb, from_.angleUb, to_.angleUb, -angleDiff(v[12] / 100.0, d.angleUb));

@@ -1,7 +1,8 @@
 // The output side of the bench controller and the power source behind it.
 // Register 2 takes the output block (frequency, three voltages, currents and
-// angles): the source ramps to that set point in `settleSeconds` and holds
-// it, off by its own per-phase gain and angle errors. Register 58 takes the standard meter's reading of the output: the
+// angles, each current's against its own phase voltage): the source ramps
+// to that set point in `settleSeconds` and holds it, off by its own
+// per-phase gain and angle errors. Register 58 takes the standard meter's reading of the output: the
 // controller compares it with the set point and trims its drive per phase,
 // the way a regulator removes a steady error; register 64 trims the
 // currents only. Register 290 holds the voltage parameter block. The source

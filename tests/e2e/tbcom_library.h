@@ -14,7 +14,8 @@ namespace tbcom::e2e {
     X(Error_Clear) X(Error_Start) X(Error_Read) X(Dll_Port_Close) X(getComHandle) X(GetStdConst)          \
     X(SetStdConst) X(StdMeter_Read) X(SetRefClock) X(Clock_Test_StartL) X(Clock_Test_Read)                \
     X(Clock_Test_ReadL) X(Clock_Test_Stop) X(Clock_Error_Start) X(Clock_Error_Read) X(Set_485_Channel)    \
-    X(ConstTest_Start) X(Count_Read) X(ConstPulse_Read) X(SetRS485On) X(GetRS485On)
+    X(ConstTest_Start) X(Count_Read) X(ConstPulse_Read) X(SetRS485On) X(GetRS485On) X(Adjust_UI)         \
+    X(Power_Off)
 
 struct TbcomLibrary {
 #define TBCOM_E2E_FIELD(name) decltype(&::name) name = nullptr;

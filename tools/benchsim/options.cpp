@@ -56,6 +56,7 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE]\n"
+           "                [--source-error PCT|PA:PB:PC] [--source-settle S]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009";
 }
 
@@ -118,6 +119,19 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto x = floatArg(val);
             if (!x || std::fabs(*x) >= 100) return "bad --std-error " + val;
             o.stdErrorPct = *x;
+        } else if (opt == "--source-error") {
+            std::array<double, 3> e{};
+            const bool one = val.find(':') == std::string::npos;
+            for (int k = 0; k < 3; ++k) {
+                auto x = floatArg(one ? val : tbcom::core::SepField(val, ":", k + 1));
+                if (!x || std::fabs(*x) >= 100) return "bad --source-error " + val + " (want PCT or PA:PB:PC)";
+                e[static_cast<size_t>(k)] = *x;
+            }
+            o.sourceErrorPct = e;
+        } else if (opt == "--source-settle") {
+            auto x = floatArg(val);
+            if (!x || *x < 0 || *x > 60) return "bad --source-settle " + val + " (0 to 60 s)";
+            o.sourceSettleSeconds = *x;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;
@@ -150,6 +164,8 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
         tbcom::sim::ConfigureClockError(bench.world, c.position, c.secondsPerDay);
         bench.clockUnit().position = c.position;
     }
+    if (o.sourceErrorPct) bench.source().gainErrorPct = *o.sourceErrorPct;
+    if (o.sourceSettleSeconds) bench.source().settleSeconds = *o.sourceSettleSeconds;
     if (o.stdErrorPct) {
         if (bench.stdMeter.kp) bench.stdMeter.kp->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.plm) bench.stdMeter.plm->errorPct = *o.stdErrorPct;

@@ -2,6 +2,7 @@
 // wired, checked before anything is set up.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ struct Options {
     double maxCurrentA = 100;
     std::optional<double> stdErrorPct;
     std::string wireLog;  // file the wire log is written to on exit
+    // The power source's gain error per phase (percent) and its ramp time.
+    std::optional<std::array<double, 3>> sourceErrorPct;
+    std::optional<double> sourceSettleSeconds;
 };
 
 // The one-line synopsis of the options, for the usage text.
