@@ -4,7 +4,7 @@
 // so its process time should stay a small fraction of the wall time.
 //
 // Prints one line per run and a summary; exits 1 when the share exceeds the
-// target given as argv[1] (percent, default 5).
+// target given as argv[1] (percent, default 0.5).
 #include <pty.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -30,7 +30,7 @@ double CpuSeconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const double targetPct = argc > 1 ? std::atof(argv[1]) : 5.0;
+    const double targetPct = argc > 1 ? std::atof(argv[1]) : 0.5;
     int master = -1, slave = -1;
     char name[256];
     if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {

@@ -14,7 +14,10 @@
  *  - Text out (char **): the library copies the result and a terminating
  *    zero into the buffer that *ref points to; it cannot know its size, so
  *    each function below states the longest text it writes (excluding the
- *    zero). A NULL ref, or a NULL *ref, is not written.
+ *    zero), whatever a device replies. A text that would be longer is never
+ *    written: the empty text is, and the call fails (the standard-meter reads
+ *    cut their texts instead, as stated there). A NULL ref, or a NULL *ref,
+ *    is not written.
  *  - Texts are GBK byte strings where they are not ASCII; numbers in texts
  *    always use "." as the decimal separator.
  *  - The bench port number passed to any device function only takes effect
@@ -23,6 +26,14 @@
  *    else /dev/ttyS<n-1>.
  *  - A device function started from a window-message handler while another
  *    one is running is not supported: waits dispatch the thread's messages.
+ *  - Every receive ends within a bound, whatever a device sends: only bytes
+ *    that advance the reply restart its silence limit (bytes before the
+ *    reply's start byte, or past its end, do not), and an overall bound caps
+ *    it. Bus replies: 2 s of silence, at most 6 s per attempt (up to three
+ *    attempts 0.1 s apart). Modbus replies (bench controller, register
+ *    meters): 0.5 s of silence, at most 1.5 s. Text-command standard meters:
+ *    at most 1 s. A call's longest wait is the sum over its exchanges.
+ *  - Integer arguments are range-checked before any arithmetic on them.
  */
 #ifndef TBCOM_H
 #define TBCOM_H
@@ -67,7 +78,10 @@ TBCOM_API void TBCOM_CALL Dll_Port_Close(void);
 /* The bench port's handle, 0 when closed. */
 TBCOM_API tbcom_handle TBCOM_CALL getComHandle(void);
 /* Makes `handle` the bench port, unchecked; the library closes it on
- * Dll_Port_Close and at unloading. */
+ * Dll_Port_Close and at unloading. When a refused baud change closes the
+ * bench port, getComHandle keeps returning its value until Dll_Port_Close
+ * or SetComHandle, but device functions fail without sending and the value
+ * is never passed to the operating system again (it may have reused it). */
 TBCOM_API void TBCOM_CALL SetComHandle(tbcom_handle handle);
 /* Current-transformer ratio of the standard meter's current range (1.0). */
 TBCOM_API double TBCOM_CALL getCTRate(void);
@@ -94,10 +108,14 @@ TBCOM_API void TBCOM_CALL Set_DoubleARangBL(int32_t value);
 
 /* ---- Error tests -----------------------------------------------------------
  * Position p is bus address 0x41 + p; where position 0 is accepted it
- * broadcasts to all positions (never answered, reported as success). */
+ * broadcasts to all positions (never answered, reported as success). A
+ * position outside 0..189 returns 0 (the "_gFun" calls 2) and sends
+ * nothing. */
 
 /* Starts an error measurement over `circles` meter pulses; the standard
- * pulses sent are round(circles / meterConstant * StdConst). */
+ * pulses sent are round(circles / meterConstant * StdConst). A meter
+ * constant that gives no count of at most nine digits (0, NaN, 1e-30, a
+ * negative one) returns 0 and sends nothing. */
 TBCOM_API tbcom_bool TBCOM_CALL Error_Start(uint8_t position, double meterConstant, uint8_t circles, uint8_t port);
 TBCOM_API tbcom_bool TBCOM_CALL Error_StartL(int32_t position, double meterConstant, int32_t circles, uint8_t port);
 /* As Error_Start with a correction in percent, |correction| < 10. */
@@ -105,7 +123,8 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double met
                                                      int32_t circles, uint8_t port);
 /* Reads the latest error: "<status>,<error %>" such as "1,-0.125"; when the
  * calculator's field is not a number, that field (result 0); empty on no
- * reply. Longest text: 16 characters. One attempt (about 2 s when silent). */
+ * reply. Longest text: 16 characters. One attempt (about 2 s when silent, at
+ * most 6 s whatever the calculator sends). */
 TBCOM_API tbcom_bool TBCOM_CALL Error_Read(char **result, uint8_t position, uint8_t port);
 /* Clears and resets all calculators (broadcasts). */
 TBCOM_API tbcom_bool TBCOM_CALL Error_Clear(uint8_t port);
@@ -114,8 +133,9 @@ TBCOM_API tbcom_bool TBCOM_CALL ErrorClear(uint8_t position, uint8_t port);
 /* Stops and resets all calculators (broadcast). */
 TBCOM_API tbcom_bool TBCOM_CALL Error_Reset(uint8_t port);
 /* Raw frame 0x01, address, command + data; data "#hhhh.." sends the hex byte
- * sum of the pairs. Reply: the raw reply bytes or "RECV_BAD"; longest text:
- * 32 characters. */
+ * sum of the pairs ("BAD_STR" for an odd number of digits; a digit that is
+ * not hexadecimal returns 0 and sends nothing). Reply: the raw reply bytes
+ * or "RECV_BAD"; longest text: 32 characters. */
 TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t command, const char *data,
                                            char **reply);
 TBCOM_API tbcom_bool TBCOM_CALL ErrorComm1(uint8_t port, uint8_t address, uint8_t command, const char *data);
@@ -165,8 +185,8 @@ TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Start(double frequency, int32_t secon
 TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_StartL(double frequency, int32_t seconds, uint8_t port);
 /* The clock unit's status and value: "<status>,<value / 1000>" such as
  * "1,0.500"; a value field that is not a number is handed back trimmed with
- * result 0. Sent once, never retried (about 2 s when silent). Longest text:
- * 9 characters. */
+ * result 0. Sent once, never retried (about 2 s when silent, at most 6 s).
+ * Longest text: 9 characters. */
 TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Read(char **result, uint8_t port);
 /* Reads the clock unit's counts against 5 MHz and writes the text of
  * `mode`. Longest text: 24 characters. */
@@ -183,7 +203,9 @@ TBCOM_API tbcom_bool TBCOM_CALL SetRefClock(uint8_t state, uint8_t port);
 /* Position p is bus address 0x41 + p. "P/all" below: position 0 broadcasts
  * to all positions (never answered, reported as success); elsewhere position
  * 0 addresses unit "A" (0x41). Every function returns 0 without sending when
- * the bench port cannot be opened, and then leaves its outputs untouched. */
+ * the bench port cannot be opened or a position is outside 0..189, and then
+ * leaves its outputs untouched. A reading whose text would pass the longest
+ * text stated gives the empty text and result 0. */
 
 /* Pulse channel of a position (P/all). */
 TBCOM_API tbcom_bool TBCOM_CALL Set_Pulse_Channel(uint8_t position, uint8_t channel, uint8_t port);
@@ -212,7 +234,8 @@ TBCOM_API tbcom_bool TBCOM_CALL AutoSub(uint8_t position, uint8_t port);
 TBCOM_API tbcom_bool TBCOM_CALL AutoSub_Reset(uint8_t position, uint8_t port);
 /* Starts a constant test: the position counts meter pulses and standard
  * pulses (round(StdConst / meterConstant) standard pulses per meter pulse
- * are sent). Position 0 starts unit "A" and then broadcasts. */
+ * are sent; a meter constant that gives no six-digit count, such as 0 or
+ * NaN, returns 0 unsent). Position 0 starts unit "A" and then broadcasts. */
 TBCOM_API tbcom_bool TBCOM_CALL ConstTest_Start(uint8_t position, double meterConstant, uint8_t port);
 /* As ConstTest_Start with 1000 standard pulses per meter pulse. */
 TBCOM_API tbcom_bool TBCOM_CALL Count_Start(uint8_t position, uint8_t port);
@@ -224,7 +247,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Set_485_Channel(uint8_t position, int32_t state,
 TBCOM_API tbcom_bool TBCOM_CALL Set_485_ChannelS(uint8_t position, uint8_t state, uint8_t port);
 /* Trip mode 1..11 (P/all); any other mode returns 0 without sending. */
 TBCOM_API tbcom_bool TBCOM_CALL TripModeEn(int32_t mode, uint8_t position, uint8_t port);
-/* Voltage-fall test (P/all, position's low byte): t1 and t2 in seconds,
+/* Voltage-fall test (P/all): t1 and t2 in seconds,
  * each capped at 6000 and sent in tenths, and the count. */
 TBCOM_API tbcom_bool TBCOM_CALL VoltFall(uint8_t port, int32_t position, double t1, double t2, int32_t count);
 /* Mode 0, 1 or 2 of the power-measurement unit 0xA9 + channel; a mode above
@@ -265,8 +288,9 @@ TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_Read_Single(char **text, uint8_t c
  * "0.00", "0.00", and the third quantity times the standard meter's current
  * of the phase as "0.0000". Wiring 0 leaves phases 2 and 3 empty, wiring 2
  * phase 2; a unit without a valid reply leaves its field empty (result 0).
- * Position 0 gives the empty text. Longest text: 90 characters while the
- * standard currents stay below 1000 A. */
+ * Position 0 gives the empty text. Longest text: 90 characters (a reading
+ * whose text would be longer, such as KP currents near 1e9 A, gives the
+ * empty text and result 0). */
 TBCOM_API tbcom_bool TBCOM_CALL Power_Measure_Read(char **text, uint8_t position, uint8_t wiring, uint8_t port);
 
 /* ---- Function boards ---- */
@@ -429,7 +453,9 @@ TBCOM_API tbcom_bool TBCOM_CALL Power_Revise(void);
  * frequency, PF a b c total, voltage angles b c), 7 for a single-phase KP
  * meter, 16 for a PLM meter, 3 for the bench's built-in meter.
  * The first call after the bench port opens learns the meter's kind from
- * the bench controller. No or bad reply: the last good text is written
+ * the bench controller (not for the models "WB412E-1S2" and "WB412I",
+ * written exactly so: kind 6). A "VN-74,n" model reads the VN-74 meter on
+ * COM n (any 32-bit n; one that names no port leaves it closed). No or bad reply: the last good text is written
  * (empty after an output request) and 1 is returned. A reply of the wrong
  * length gives an empty text, which counts as a good reading (it becomes
  * the last text). Returns 0 when the bench port cannot be opened (unless
@@ -476,7 +502,11 @@ TBCOM_API tbcom_bool TBCOM_CALL SetMaxUI(double outVoltage, double outCurrent, d
 TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_CT1(int32_t ct, uint8_t port);
 /* Writes the amplifier's voltage limit in volts; one attempt. */
 TBCOM_API tbcom_bool TBCOM_CALL Set_Pow_Amplifier_MaxU(double volts, uint8_t port);
-/* Interval rules "[0;10]=5,(10;100]=50,..."; 0 refuses a malformed text. */
+/* Interval rules "[0;10]=5,(10;100]=50,..."; items without "=" are skipped.
+ * 0 refuses (and keeps the previous rule) an empty text, an item whose part
+ * before "=" is not a bracketed interval, and a text without any interval
+ * ("abc"). A value or bound that is not a number ("nan", "inf") reads as 1.0
+ * (value), 999999 (lower bound) or -999999 (upper bound). */
 TBCOM_API tbcom_bool TBCOM_CALL Set_VeraZudu_CT_Para(const char *rule);
 TBCOM_API tbcom_bool TBCOM_CALL Set_VeraZudu_CT_Display_Para(const char *rule);
 

@@ -7,5 +7,5 @@ cd "$(dirname "$0")/.."
 ensure_packages "${NATIVE_PACKAGES[@]}"
 cmake --preset native >/dev/null
 cmake --build --preset native
-build/native/bench/bench_silent_wait 5
+build/native/bench/bench_silent_wait 0.5
 build/native/bench/bench_transaction

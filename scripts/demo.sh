@@ -39,7 +39,7 @@ wirelog="$comdir/wire.log"
 rm -f "$wirelog"
 "$build/benchsim" --dir "$comdir" --com 3 --positions 3 \
   --meter 1:1000:0.25 --meter 2:1000:-0.4 --meter 3:1000:0.1 \
-  --clock 1:0.5 --std-meter kp3 --std-error 0.02 \
+  --clock 1:0.5 --std-meter kp3 --std-error 0.02 --source kp \
   --source-error 0.3:-0.2:0.4 --source-settle 6 --wire-log "$wirelog" >"$out" &
 sim=$!
 stop_sim() { kill -TERM "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; }

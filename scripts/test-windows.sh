@@ -103,7 +103,7 @@ start_bench() {
 start_bench --meter 1:1000:0.5 --silent 2 --clock 1:0.5
 (cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=-HostOutputTest.*)
 # The output session changes what the source puts out: its own bench.
-start_bench --std-meter kp3 --std-kind 5 --source-error 0.5:0:0 --source-settle 6 \
+start_bench --std-meter kp3 --std-kind 5 --source kp --source-error 0.5:0:0 --source-settle 6 \
     --meter 1:1000:0.2 --meter 2:1000:-0.5 --meter 3:1000:0
 (cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=HostOutputTest.*)
 

@@ -6,8 +6,8 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     world.meters.resize(static_cast<size_t>(cfg.positions));
     controller_ = &line.add<ModbusSlave>("ctrl", 0xB1);
     // Ahead of every meter on the line, so each burst sees the output as it is now.
-    source_ = &line.add<SourceRegulator>(world);
-    source_->attach(*controller_, clock);
+    regulator_ = &line.add<SourceRegulator>(world);
+    regulator_->attach(*controller_, clock);
     board_ = &line.add<BenchBoard>();
     clockUnit_ = &line.add<ClockUnit>(world);
     for (int p = 1; p <= cfg.positions; ++p) units_.push_back(&line.add<PositionUnit>(p, world));
@@ -15,6 +15,7 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     for (int c = 0; c <= 3 * cfg.positions; ++c) powerUnits_.push_back(&line.add<PowerMeasureUnit>(c, world));
     powerTest_ = &line.add<PowerTestSwitch>();
     if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
+    if (cfg.source != SourceModel::None) addSource(cfg.source);
     platform.attach(cfg.benchCom, line);
 }
 
@@ -23,13 +24,20 @@ void Bench::addStdMeter(StdMeterModel model, int kind, double maxCurrentA) {
     stdMeter.setKind(*controller_, kind, maxCurrentA);
 }
 
+void Bench::addSource(SourceModel model) {
+    AttachStdMeter(stdMeter, StdMeterModel::None, line, *controller_, world);  // the link switch's hooks
+    AttachSource(source, model, line, world, [this] { return stdMeter.meterConnected(*controller_); });
+}
+
 void Bench::dropRecords() {
     line.clearLog();
     controller_->writes.clear();
+    if (source.lx) source.lx->writes.clear();
+    if (source.wb) source.wb->writes.clear();
     board_->received.clear();
     board_->notices.clear();
-    source_->setPoints.clear();
-    source_->voltPara.clear();
+    regulator_->setPoints.clear();
+    regulator_->voltPara.clear();
     clockUnit_->received.clear();
     for (PositionUnit* u : units_) {
         u->received.clear();

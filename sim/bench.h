@@ -14,6 +14,7 @@
 #include "position_unit.h"
 #include "power_measure_unit.h"
 #include "sim_platform.h"
+#include "source_rig.h"
 #include "source_regulator.h"
 #include "std_meter_rig.h"
 #include "world.h"
@@ -28,6 +29,8 @@ struct BenchConfig {
     StdMeterModel stdMeter = StdMeterModel::None;
     int stdMeterKind = 5;
     double maxCurrentA = 100;
+    // The device that takes the source's range commands.
+    SourceModel source = SourceModel::None;
 };
 
 class Bench {
@@ -48,7 +51,7 @@ public:
 
     ModbusSlave& controller() { return *controller_; }
     // The power source behind the controller's output registers.
-    SourceRegulator& source() { return *source_; }
+    SourceRegulator& regulator() { return *regulator_; }
     BenchBoard& board() { return *board_; }
     ClockUnit& clockUnit() { return *clockUnit_; }
     // Forgets what the devices recorded for tests (the wire log, frames and
@@ -66,6 +69,9 @@ public:
     // controller report `kind` and `maxCurrentA`. Works on a running bench
     // too (benchsim adds its meter this way).
     void addStdMeter(StdMeterModel model, int kind = 5, double maxCurrentA = 100);
+    SourceRig source;
+    // Puts the source's range device on the line, behind the link switch.
+    void addSource(SourceModel model);
 
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
     void advance(double seconds) { clock.us += static_cast<std::uint64_t>(seconds * 1e6); }
@@ -73,7 +79,7 @@ public:
 private:
     BenchConfig cfg_;
     ModbusSlave* controller_;
-    SourceRegulator* source_;
+    SourceRegulator* regulator_;
     BenchBoard* board_;
     ClockUnit* clockUnit_;
     std::vector<PositionUnit*> units_;

@@ -66,9 +66,9 @@ int SimPlatform::serialWrite(platform::PortHandle h, const std::uint8_t* buf, in
 
 void SimPlatform::serialClose(platform::PortHandle h) { handles_.erase(h); }
 
-void SimPlatform::waitBriefly(platform::PortHandle port) {
+void SimPlatform::waitForInput(platform::PortHandle port, std::uint32_t maxMs) {
     ++pumps;
-    std::uint64_t target = clock_.us + 1000;
+    std::uint64_t target = clock_.us + std::uint64_t{maxMs} * 1000;
     if (Line* l = lineOf(port)) {
         std::uint64_t next = l->nextArrivalUs();
         if (next != 0 && next < target) target = next;

@@ -1,6 +1,6 @@
 // The platform seam over the simulated bench: COM numbers map to simulated
-// lines, the clocks read the virtual clock, and every wait advances it (by at
-// most 1 ms, or to the next byte's arrival on the port waited for). INI files
+// lines, the clocks read the virtual clock, and every wait advances it (by the
+// time asked for, or to the next byte's arrival on the port waited for). INI files
 // live in memory; error boxes and message pumps are counted.
 #pragma once
 
@@ -47,7 +47,7 @@ public:
     std::uint32_t tickMs() override { return clock_.ms(); }
     std::uint32_t timeMs() override { return clock_.ms(); }
     void pumpMessages() override { ++pumps; }
-    void waitBriefly(platform::PortHandle port) override;
+    void waitForInput(platform::PortHandle port, std::uint32_t maxMs) override;
     std::string iniRead(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& fallback) override;
     bool iniWrite(const std::string& path, const std::string& section, const std::string& key,

@@ -3,6 +3,7 @@
 // standard meter's constant and the meters under test at each position.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -18,6 +19,9 @@ struct SourceState {
     std::array<double, 3> angleU{0, 240, 120};    // degrees, phase A voltage at 0
     std::array<double, 3> angleI{0, 240, 120};    // degrees
     bool on = true;
+    // Highest voltage and current the source's ranges in force can deliver;
+    // the simulated sources set them, 0 = no range selected (no limit).
+    double rangeLimitU = 0, rangeLimitI = 0;
 
     // Active power through each position's meter, watts.
     double activePowerW() const {
@@ -38,8 +42,9 @@ inline PhaseValues Measure(const SourceState& src, int k, double errorPct) {
     if (!src.on) return v;
     const double g = 1 + errorPct / 100;
     const auto n = static_cast<size_t>(k);
-    v.u = src.u[n] * g;
-    v.i = src.i[n] * g;
+    // Beyond its range the source clips, so a wrong range shows in a reading.
+    v.u = (src.rangeLimitU > 0 ? std::min(src.u[n], src.rangeLimitU) : src.u[n]) * g;
+    v.i = (src.rangeLimitI > 0 ? std::min(src.i[n], src.rangeLimitI) : src.i[n]) * g;
     const double phi = (src.angleI[n] - src.angleU[n]) * kPi / 180;
     v.s = v.u * v.i;
     v.p = v.s * std::cos(phi);

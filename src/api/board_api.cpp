@@ -17,9 +17,18 @@ namespace {
 
 std::string decimal(int32_t v) { return std::to_string(v); }
 
+// The longest text of each field, as the header states it.
+size_t longest(bus::BoardField field) {
+    switch (field) {
+        case bus::BoardField::CharAt3: return 1;
+        case bus::BoardField::HexState: return 16;
+        default: return 8;
+    }
+}
+
 tbcom_bool get(char** out, uint8_t port, uint8_t position, uint8_t command, bus::BoardField field) {
     const bus::BoardReading r = bus::BoardGet(port, position, command, field);
-    if (r.sent) TextOut(out, r.text);
+    if (r.sent && !TextOut(out, r.text, longest(field))) return 0;
     return r.ok;
 }
 

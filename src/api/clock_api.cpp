@@ -13,10 +13,13 @@ constexpr std::uint8_t kPositionStart = 0x27;
 constexpr std::uint8_t kLongStart = 0x3F;
 constexpr std::uint8_t kShortStart = 0x02;
 
+// Longest texts of the position reads and the clock unit's status.
+constexpr size_t kLongestResult = 24;
+constexpr size_t kLongestStatus = 9;
+
 // A read hands its text to the host whatever the outcome (empty on failure).
-tbcom_bool handOver(char** result, const bus::ClockReading& r) {
-    TextOut(result, r.text);
-    return r.ok;
+tbcom_bool handOver(char** result, const bus::ClockReading& r, size_t longest = kLongestResult) {
+    return TextOut(result, r.text, longest) && r.ok;
 }
 
 }  // namespace
@@ -54,7 +57,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_StartL(double frequency, int32_t seco
 TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Read(char** result, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!OpenBench(port)) return handOver(result, {});
-        return handOver(result, bus::ReadClockUnitStatus());
+        return handOver(result, bus::ReadClockUnitStatus(), kLongestStatus);
     });
 }
 

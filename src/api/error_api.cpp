@@ -1,6 +1,7 @@
 // Exports of the error-test family.
 #include "api/host_io.h"
 #include "bus/error_tests.h"
+#include "bus/frame.h"
 #include "bus/transact.h"
 
 using tbcom::api::Guard;
@@ -26,12 +27,14 @@ extern "C" {
 
 TBCOM_API tbcom_bool TBCOM_CALL Error_Start(uint8_t position, double meterConstant, uint8_t circles, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
+        if (!bus::ValidPosition(position)) return false;
         return tbcom::api::OpenBench(port) && bus::StartError(position, meterConstant, circles);
     });
 }
 
 TBCOM_API tbcom_bool TBCOM_CALL Error_StartL(int32_t position, double meterConstant, int32_t circles, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
+        if (!bus::ValidPosition(position)) return false;
         return tbcom::api::OpenBench(port) && bus::StartError(static_cast<uint8_t>(position), meterConstant, circles);
     });
 }
@@ -39,6 +42,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_StartL(int32_t position, double meterConst
 TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double meterConstant, double correction,
                                                      int32_t circles, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
+        if (!bus::ValidPosition(position)) return false;
         return tbcom::api::OpenBench(port) &&
                bus::StartError(position, meterConstant, circles, bus::CorrectionField(correction));
     });
@@ -46,10 +50,10 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double met
 
 TBCOM_API tbcom_bool TBCOM_CALL Error_Read(char** result, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
+        if (!bus::ValidPosition(position)) return false;
         if (!tbcom::api::OpenBench(port)) return false;
         bus::ErrorReading r = bus::ReadError(position);
-        TextOut(result, r.text);
-        return r.ok;
+        return TextOut(result, r.text, 16) && r.ok;
     });
 }
 
@@ -58,7 +62,10 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_Clear(uint8_t port) {
 }
 
 TBCOM_API tbcom_bool TBCOM_CALL ErrorClear(uint8_t position, uint8_t port) {
-    return Guard<tbcom_bool>(0, [&] { return tbcom::api::OpenBench(port) && bus::ClearPosition(position); });
+    return Guard<tbcom_bool>(0, [&] {
+        if (!bus::ValidPosition(position)) return false;
+        return tbcom::api::OpenBench(port) && bus::ClearPosition(position);
+    });
 }
 
 TBCOM_API tbcom_bool TBCOM_CALL Error_Reset(uint8_t port) {
@@ -70,8 +77,7 @@ TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t
     return Guard<tbcom_bool>(0, [&] {
         if (!tbcom::api::OpenBench(port)) return false;
         const std::string r = bus::PassThrough(address, command, TextIn(data));
-        TextOut(reply, r);
-        return !bus::HasRecvBad(r);
+        return TextOut(reply, r, 32) && !bus::HasRecvBad(r);
     });
 }
 
@@ -84,6 +90,7 @@ TBCOM_API tbcom_bool TBCOM_CALL ErrorComm1(uint8_t port, uint8_t address, uint8_
 TBCOM_API int32_t TBCOM_CALL ErrorCircles_gFun(const char* port, int32_t position, int32_t circles,
                                                int32_t stdPulses, int32_t, const char** code, int32_t) {
     return Guard<int32_t>(kGFail, [&] {
+        if (!bus::ValidPosition(position)) return kGFail;
         auto n = tbcom::api::PortFromText(port);
         if (!n || !tbcom::api::OpenBench(*n)) return kGFail;
         const bool ok = bus::StartErrorRaw(static_cast<uint8_t>(position), circles, stdPulses);
@@ -95,6 +102,7 @@ TBCOM_API int32_t TBCOM_CALL ErrorCircles_gFun(const char* port, int32_t positio
 TBCOM_API int32_t TBCOM_CALL ErrorPules_gFun(const char* port, int32_t mode, int32_t position, int32_t, int32_t,
                                              const char** pair) {
     return Guard<int32_t>(kGFail, [&] {
+        if (!bus::ValidPosition(position)) return kGFail;
         if (mode != 2) return kGFail;
         auto n = tbcom::api::PortFromText(port);
         if (!n || !tbcom::api::OpenBench(*n)) return kGFail;
@@ -110,6 +118,7 @@ TBCOM_API int32_t TBCOM_CALL ErrorPules_gFun(const char* port, int32_t mode, int
 TBCOM_API int32_t TBCOM_CALL ErrorOrder_gFun(const char* port, int32_t order, int32_t position, int32_t,
                                              const char** pair) {
     return Guard<int32_t>(kGFail, [&] {
+        if (!bus::ValidPosition(position)) return kGFail;
         auto n = tbcom::api::PortFromText(port);
         if (!n || !tbcom::api::OpenBench(*n)) return kGFail;
         if (order > 17) return kGFail;

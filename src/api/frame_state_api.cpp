@@ -18,7 +18,10 @@ TBCOM_API void TBCOM_CALL Dll_Port_Close(void) {
 }
 
 TBCOM_API tbcom_handle TBCOM_CALL getComHandle(void) { return core::state().benchPort; }
-TBCOM_API void TBCOM_CALL SetComHandle(tbcom_handle handle) { core::state().benchPort = handle; }
+TBCOM_API void TBCOM_CALL SetComHandle(tbcom_handle handle) {
+    core::state().benchPort = handle;
+    tbcom::transport::Reinstate(handle);
+}
 TBCOM_API double TBCOM_CALL getCTRate(void) { return core::state().ctRate; }
 TBCOM_API double TBCOM_CALL GetStdConst(void) { return core::state().stdConst; }
 TBCOM_API void TBCOM_CALL SetStdConst(double value) { core::state().stdConst = value; }

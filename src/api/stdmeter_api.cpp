@@ -23,7 +23,7 @@ bool openForReading(std::uint8_t port, const char* model) {
 constexpr size_t kMaxReadingText = 1023;
 
 void WriteReading(char** data, const std::string& text) {
-    TextOut(data, text.size() > kMaxReadingText ? text.substr(0, kMaxReadingText) : text);
+    TextOut(data, text.size() > kMaxReadingText ? text.substr(0, kMaxReadingText) : text, kMaxReadingText);
 }
 
 }  // namespace

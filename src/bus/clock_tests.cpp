@@ -98,11 +98,14 @@ std::optional<std::string> resultText(const ClockCounts& c, double refHz, double
             v = (referenceProduct(c.a, refHz) / b / f - 1) * kSecondsPerDay;
             if (!std::isfinite(v)) return std::nullopt;
             return core::RoundToResolution(kDailyResolution, v);
-        case 2:
+        case 2: {
             if (refHz == 0 || f == 0 || a == 0) return std::nullopt;
             v = (b / refHz) / (a / f) - 1;
             if (!std::isfinite(v)) return std::nullopt;
-            return core::FormatFixed(v, 3);
+            // Unlike the other patterns, a zero here is written without sign.
+            const std::string t = core::FormatFixed(v, 3);
+            return t == "-0.000" ? "0.000" : t;
+        }
         default:
             return std::string();
     }

@@ -21,7 +21,6 @@ namespace tbcom::bus {
 
 inline constexpr std::int64_t kClockUnitRefHz = 5000000;
 // Highest position whose address (0x41 + p) stays below the broadcast.
-inline constexpr int kMaxPosition = 0xFE - 0x41;
 // Longest result text of a count read; a larger value (an absurd f or
 // reference clock) counts as an arithmetic failure rather than overrun the
 // host's buffer.

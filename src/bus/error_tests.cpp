@@ -50,8 +50,9 @@ bool StartErrorRaw(int position, std::int64_t circles, std::int64_t stdPulses) {
 
 bool StartError(int position, double meterConstant, std::int64_t circles, const std::string& correction) {
     const double k = instruments::scaledMeterConstant(meterConstant);
-    const std::int64_t s = StdPulseCount(circles, k);
-    const std::string data = core::FormatPadded(circles, 4) + core::FormatPadded(s, 9) + correction;
+    const auto s = StdPulseCount(circles, k, 9);
+    if (!s) return false;  // nothing sensible to send
+    const std::string data = core::FormatPadded(circles, 4) + core::FormatPadded(*s, 9) + correction;
     return !IsRecvBad(send(eitherAddress(position), 0x02, data));
 }
 

@@ -16,6 +16,11 @@ inline constexpr std::uint8_t kRefusal = 0x15;
 
 // Address of meter position p (p >= 1): 0x41 + p.
 inline std::uint8_t PositionAddress(int p) { return static_cast<std::uint8_t>(0x41 + p); }
+// The last position whose address 0x41 + p is a single position's address
+// (0xFF broadcasts). Every export that takes a position refuses, unsent, a
+// value outside 0..kMaxPosition before any arithmetic on it.
+inline constexpr int kMaxPosition = 0xFE - 0x41;
+inline bool ValidPosition(std::int64_t p) { return p >= 0 && p <= kMaxPosition; }
 
 // T = start, address, command, data. Appends the checksum (sum of command and
 // data mod 256) and 0x17, and inserts the total length after the address.

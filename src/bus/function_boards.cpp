@@ -13,25 +13,26 @@ namespace {
 
 std::uint8_t byteAt(std::string_view s, size_t i) { return i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0; }
 
-// Stores the port number and opens the ports, as BusCommand does, so that a
-// caller can tell "nothing sent" from "no reply".
+// Stores the port number and opens the ports (once per call; the exchange
+// then goes out on the open port), so that a caller can tell "nothing sent"
+// from "no reply".
 bool portReady(std::uint8_t port) {
     core::state().benchPortNumber = port;
     return core::EnsurePorts();
 }
 
-bool positionOk(int position) { return position >= 0 && position <= kMaxPosition; }
+bool positionOk(int position) { return ValidPosition(position); }
 
 }  // namespace
 
 bool BoardSet(std::uint8_t port, int position, std::uint8_t command, std::string_view data) {
     if (!positionOk(position) || !portReady(port)) return false;
-    return BusCommand(port, PositionAddress(position), command, data).ok;
+    return BusExchange(PositionAddress(position), command, data).ok;
 }
 
 bool BoardSetAt41(std::uint8_t port, std::uint8_t command, std::string_view data) {
     if (!portReady(port)) return false;
-    return BusCommand(port, 0x41, command, data).ok;
+    return BusExchange(0x41, command, data).ok;
 }
 
 std::string BoardFieldText(std::string_view reply, bool ok, BoardField field) {
@@ -49,7 +50,7 @@ BoardReading BoardGet(std::uint8_t port, int position, std::uint8_t command, Boa
     BoardReading r;
     if (!positionOk(position) || !portReady(port)) return r;
     r.sent = true;
-    const BusResult b = BusCommand(port, PositionAddress(position), command, {});
+    const BusResult b = BusExchange(PositionAddress(position), command, {});
     r.ok = b.ok;
     r.text = BoardFieldText(b.reply, b.ok, field);
     return r;

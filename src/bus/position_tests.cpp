@@ -68,8 +68,10 @@ bool SetPulseChannel(std::uint8_t position, std::uint8_t channel) {
 }
 
 bool SetComparisonChannel(std::int32_t channel) {
+    // Only the low byte reaches the wire (digit() keeps a byte), so the
+    // subtraction is made on it: no overflow for any host value.
     const int low = channel & 0xFF;
-    const int c = low < 4 ? channel - 1 : low;
+    const int c = low < 4 ? low - 1 : low;
     return accepted(send(kUnitA, 0x36, digit(c)));
 }
 
@@ -103,7 +105,8 @@ bool StartAutoSub(std::uint8_t position) { return !HasRecvBad(send(eitherAddress
 bool ResetAutoSub(std::uint8_t position) { return !HasRecvBad(send(eitherAddress(position), 0x31)); }
 
 bool StartConstantTest(std::uint8_t position, double meterConstant) {
-    return startConstant(position, StdPulseCount(1, meterConstant));
+    const auto n = StdPulseCount(1, meterConstant, 6);
+    return n && startConstant(position, *n);
 }
 
 bool StartPulseCount(std::uint8_t position) { return startConstant(position, 1000); }

@@ -18,6 +18,7 @@ namespace {
 
 constexpr std::string_view kBusStartBytes("\x01\x02\x37\x92\xB1\xB2", 6);
 constexpr std::uint32_t kBusSilenceMs = 2000;
+constexpr std::uint32_t kBusOverallMs = 6000;
 constexpr std::uint32_t kBusyWaitMs = 500;
 constexpr double kRetryGap = 0.1;
 constexpr int kAttempts = 3;
@@ -36,6 +37,8 @@ void waitForReader() {
             busy = 0;
             break;
         }
+        // Only a nested call from a message handler can clear it, so look
+        // again after every message pump.
         transport::WaitBriefly();
     }
 }
@@ -53,7 +56,8 @@ std::string transact(platform::PortHandle h, std::string_view frame, bool wait, 
     else return kRecvBad;  // no unit of the bench uses another start byte
 
     waitForReader();
-    transport::SetCommBaud(h, "9600");
+    // A refused baud change closes the port: nothing can be sent or heard.
+    if (!transport::SetCommBaud(h, "9600")) return kRecvBad;
     if (fl == Flavour::Bus && (st.stdMeterKind == 5 || st.stdMeterKind == 6))
         stdmeter::StdLink_Set(h, false);
 
@@ -93,7 +97,7 @@ std::string transact(platform::PortHandle h, std::string_view frame, bool wait, 
 
 std::string ReadBusReply(platform::PortHandle h, int count) {
     std::string out;
-    if (!transport::ReadFixedReply(h, count, kBusStartBytes, kBusSilenceMs, out)) return kRecvBad;
+    if (!transport::ReadFixedReply(h, count, kBusStartBytes, kBusSilenceMs, kBusOverallMs, out)) return kRecvBad;
     return out;
 }
 
@@ -110,8 +114,12 @@ BusResult BusCommand(std::uint8_t portNumber, std::uint8_t address, std::uint8_t
     auto& st = core::state();
     st.benchPortNumber = portNumber;
     if (!core::EnsurePorts()) return {};
+    return BusExchange(address, command, data);
+}
+
+BusResult BusExchange(std::uint8_t address, std::uint8_t command, std::string_view data) {
     BusResult r;
-    r.reply = BusTransact(st.benchPort, BuildBusFrame(BusText(0x01, address, command, data)), true);
+    r.reply = BusTransact(core::state().benchPort, BuildBusFrame(BusText(0x01, address, command, data)), true);
     r.ok = !HasRecvBad(r.reply);
     return r;
 }
@@ -129,10 +137,10 @@ void SourceStateNotice(int state) {
     BusTransact(port, BuildBusFrame(BusText(0x01, 0x41, 0x33, data)), true);
 }
 
-std::int64_t StdPulseCount(std::int64_t count, double meterConstant) {
-    double v = static_cast<double>(count) / meterConstant * core::state().stdConst;
-    if (!std::isfinite(v)) return 0;
-    return core::RoundToInt(v);
+std::optional<std::int64_t> StdPulseCount(std::int64_t count, double meterConstant, int digits) {
+    const double v = core::RoundHalfEven(static_cast<double>(count) / meterConstant * core::state().stdConst);
+    if (!(v >= 0 && v < std::pow(10.0, digits))) return std::nullopt;  // also NaN and infinities
+    return static_cast<std::int64_t>(v);
 }
 
 }  // namespace tbcom::bus

@@ -5,21 +5,22 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/platform.h"
+#include "transport/recv_bad.h"
 
 namespace tbcom::bus {
 
-// What every transaction returns for a missing, short, corrupt or refused
-// reply.
-inline constexpr const char* kRecvBad = "RECV_BAD";
-inline bool IsRecvBad(std::string_view reply) { return reply == kRecvBad; }
-inline bool HasRecvBad(std::string_view reply) { return reply.find(kRecvBad) != std::string_view::npos; }
+using transport::HasRecvBad;
+using transport::IsRecvBad;
+using transport::kRecvBad;
 
 // Exactly `count` bytes from the first start-of-reply byte (2.0 s silence
-// limit, restarted after each chunk), or "RECV_BAD".
+// limit, restarted by each stored byte; 6.0 s at most in all), or
+// "RECV_BAD".
 std::string ReadBusReply(platform::PortHandle h, int count);
 // Sends frame F and, if `wait`, reads and checks its reply. A broadcast
 // returns the empty text at once.
@@ -36,13 +37,16 @@ struct BusResult {
 // data and waits for the reply. ok when the reply has no "RECV_BAD".
 BusResult BusCommand(std::uint8_t portNumber, std::uint8_t address, std::uint8_t command,
                      std::string_view data);
+// As BusCommand on the bench port the caller has already ensured.
+BusResult BusExchange(std::uint8_t address, std::uint8_t command, std::string_view data);
 
 // Tells the function boards the state of the source output (1, 2 or 3). The
 // board at 0x41 is probed once per load.
 void SourceStateNotice(int state);
 
 // Standard pulses that span `count` meter pulses: round(count / k * StdConst),
-// ties to even; 0 when the result is not finite (k = 0).
-std::int64_t StdPulseCount(std::int64_t count, double meterConstant);
+// ties to even. Nothing when the result is not a count that fits a field of
+// `digits` decimal digits (k = 0 or NaN, a tiny k, a negative result).
+std::optional<std::int64_t> StdPulseCount(std::int64_t count, double meterConstant, int digits);
 
 }  // namespace tbcom::bus

@@ -1,6 +1,7 @@
 #include "core/numbers.h"
 
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -15,6 +16,8 @@ std::string_view stripBlanks(std::string_view t) {
     while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ') t.remove_suffix(1);
     return t;
 }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -40,13 +43,14 @@ std::string hexByte(unsigned v) {
     return std::string{kHex[(v >> 4) & 15], kHex[v & 15]};
 }
 
-// Sum of the hex pairs of an even-length text, or nullopt.
+// Sum of the hex pairs of an even-length text; nullopt for an odd length.
+// A digit that is not hexadecimal fails the conversion (throws).
 std::optional<unsigned> pairSum(std::string_view hex) {
     if (hex.size() % 2 != 0) return std::nullopt;
     unsigned sum = 0;
     for (size_t i = 0; i < hex.size(); i += 2) {
         int hi = hexDigit(hex[i]), lo = hexDigit(hex[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
+        if (hi < 0 || lo < 0) throw ConversionError("not a hex text");
         sum += static_cast<unsigned>(hi * 16 + lo);
     }
     return sum;
@@ -58,6 +62,10 @@ std::optional<double> TryTextToFloat(std::string_view text) {
     text = stripBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty()) return std::nullopt;
+    // Only digits make a number: "nan", "inf" and "infinity" (which the
+    // standard conversion accepts) are not one.
+    const size_t lead = text.front() == '-' ? 1 : 0;
+    if (text.size() <= lead || !(IsDigit(text[lead]) || text[lead] == '.')) return std::nullopt;
     double v = 0;
     auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || p != text.data() + text.size()) return std::nullopt;
@@ -94,9 +102,14 @@ std::int64_t SignedHex(std::string_view digits, int widthBits) {
     auto v = parseHex(digits);
     if (!v || widthBits < 1 || widthBits > 64) throw ConversionError("not a hex text");
     if (widthBits == 64) return static_cast<std::int64_t>(*v);
-    std::uint64_t half = std::uint64_t{1} << (widthBits - 1);
-    if (*v >= half) return static_cast<std::int64_t>(*v) - static_cast<std::int64_t>(half * 2);
-    return static_cast<std::int64_t>(*v);
+    const std::uint64_t full = std::uint64_t{1} << widthBits, half = full >> 1;
+    if (*v < half) return static_cast<std::int64_t>(*v);
+    if (*v < full) return -static_cast<std::int64_t>(full - *v);
+    // More digits than the width holds: v - 2^w is positive, and no number
+    // once it passes the 64-bit range.
+    const std::uint64_t r = *v - full;
+    if (r > static_cast<std::uint64_t>(INT64_MAX)) throw ConversionError("hex text too wide");
+    return static_cast<std::int64_t>(r);
 }
 
 std::string HexByteSum(std::string_view hex) {
@@ -107,11 +120,12 @@ std::string HexByteSum(std::string_view hex) {
 
 std::string HexComplementInsert(std::string_view hex) {
     auto s = pairSum(hex);
-    if (!s || hex.size() < 2) return "BAD_STR";
-    unsigned c = 255 - (*s & 0xFF);
-    std::string out(hex.substr(0, hex.size() - 2));
-    out += hexByte(c);
-    out += hex.substr(hex.size() - 2);
+    if (!s) return "BAD_STR";
+    // The empty text has no last pair: the check byte stands alone ("FF").
+    const size_t keep = hex.size() < 2 ? 0 : hex.size() - 2;
+    std::string out(hex.substr(0, keep));
+    out += hexByte(255 - (*s & 0xFF));
+    out += hex.substr(keep);
     return out;
 }
 
@@ -142,8 +156,9 @@ std::string FormatFixed(double v, int decimals) {
     auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
     if (ec != std::errc()) return "0";
     std::string out(buf, p);
-    if (!out.empty() && out.front() == '-' && out.find_first_not_of("-0.") == std::string::npos)
-        out.erase(0, 1);
+    // A negative value keeps its "-" even when it shows as zero ("-0.00");
+    // negative zero itself is no negative value.
+    if (v == 0 && !out.empty() && out.front() == '-') out.erase(0, 1);
     return out;
 }
 

@@ -16,7 +16,9 @@ struct ConversionError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Decimal text with "." as separator; surrounding blanks are allowed.
+// Decimal text with "." as separator; surrounding blanks are allowed. The
+// library's one decision on what is a number: "nan", "inf" and "infinity"
+// are not.
 std::optional<double> TryTextToFloat(std::string_view text);
 double TextToFloat(std::string_view text);  // throws ConversionError
 // Decimal integer with an optional sign; surrounding blanks are allowed.
@@ -24,13 +26,15 @@ std::optional<std::int64_t> TryTextToInt(std::string_view text);
 
 // "$" + d hex digits, sign-and-magnitude: $8005 = -5.
 std::int64_t SignMagHex(std::string_view text);  // throws ConversionError
-// Two's complement over w bits: ("FFFB", 16) = -5.
+// Two's complement over w bits: ("FFFB", 16) = -5. Digits beyond the width
+// give v - 2^w; a result past the 64-bit range throws.
 std::int64_t SignedHex(std::string_view digits, int widthBits);  // throws ConversionError
 
 // Low byte of the sum of the hex pairs, two upper-case digits; "BAD_STR" for
-// an odd length or a non-hex digit.
+// an odd length. A digit that is not hexadecimal throws ConversionError.
 std::string HexByteSum(std::string_view hex);
-// The text with (255 - sum) inserted before its last pair; "BAD_STR" as above.
+// The text with (255 - sum) inserted before its last pair ("" gives "FF");
+// "BAD_STR" and ConversionError as above.
 std::string HexComplementInsert(std::string_view hex);
 
 double PfToAngle(double pf);
@@ -41,7 +45,8 @@ double RoundHalfEven(double x);
 std::int64_t RoundToInt(double x);
 
 // v formatted with `decimals` places ("0.000" has 3), rounded to nearest; a
-// result that shows as zero carries no minus sign.
+// negative value carries "-" even when it shows as zero ("-0.00"), and NaN
+// and infinities are written as 0.
 std::string FormatFixed(double v, int decimals);
 // Integer zero-padded to at least `width` digits ("0000" pattern); a wider
 // value is written in full, a negative one gets "-" before its digits.

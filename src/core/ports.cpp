@@ -13,7 +13,9 @@ bool EnsurePorts() {
         s.benchPort = transport::OpenCommPort(s.benchPortNumber, "9600,n,8,1");
         if (s.benchPort == 0) return false;
     }
-    return true;
+    // Closed after a refused baud change but still shown to the host until
+    // Dll_Port_Close: calls fail without touching whatever the value now is.
+    return transport::Usable(s.benchPort) != 0;
 }
 
 }  // namespace tbcom::core

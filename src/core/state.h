@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "platform/platform.h"
@@ -15,6 +16,11 @@ struct BenchState {
     std::uint8_t benchPortNumber = 0;
     platform::PortHandle vn74Port = 0;   // "57600,n,8,1"
     std::int32_t vn74PortNumber = 0;
+    // Handles the library closed after a refused setting while their owner
+    // variable still holds them (getComHandle keeps showing the value). The
+    // OS may reuse such a value for an object of the host, so it is never
+    // passed to the OS again; see transport::Usable.
+    std::set<platform::PortHandle> retiredHandles;
 
     std::uint8_t busBusy = 0;     // a fixed-length reader is collecting bytes
     std::uint8_t outputBusy = 0;  // a source operation owns the bench port

@@ -5,6 +5,7 @@
 #include "core/state.h"
 #include "instruments/amplifier.h"
 #include "metercomm/meter_port_state.h"
+#include "source/drivers/driver_state.h"
 #include "source/output_record.h"
 #include "stdmeter/std_state.h"
 #include "transport/serial_port.h"
@@ -40,6 +41,7 @@ namespace core {
 void processAttach() {
     resetState();
     source::resetSourceState();
+    source::drivers::resetDriverState();
     stdmeter::resetStdState();
     instruments::resetAmplifier();
     bus::resetBusState();

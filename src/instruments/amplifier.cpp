@@ -100,14 +100,16 @@ void setMaxUI(double outU, double outI, double rangeU, double rangeI) {
 }
 
 bool ruleTextValid(const std::string& rule) {
-    if (rule.empty()) return false;
+    bool anyInterval = false;
     for (const std::string& item : ruleItems(rule)) {
         const std::string interval = intervalOf(item);
-        if (interval.empty()) continue;
+        if (interval.empty()) continue;  // an item without "=" is skipped
         const char first = interval.front(), last = interval.back();
         if ((first != '(' && first != '[') || (last != ')' && last != ']')) return false;
+        anyInterval = true;
     }
-    return true;
+    // A text with no interval at all ("abc", ",") holds no rule.
+    return anyInterval;
 }
 
 double RuleValue(std::string& rule, const std::string& defaultRule, double x) {

@@ -57,8 +57,13 @@ public:
     // there are none).
     virtual void pumpMessages() = 0;
     // The one wait every loop calls: pumps messages, then yields the processor
-    // for at most 1 ms, returning early when `port` (if not 0) has data.
-    virtual void waitBriefly(PortHandle port) = 0;
+    // until `port` (if not 0) has data or `maxMs` milliseconds have passed.
+    // It may return earlier (on Windows after at most 1 ms, to pump the
+    // thread's messages again), so callers loop on their own deadline. Where
+    // there are no window messages (POSIX) it blocks on the port itself.
+    virtual void waitForInput(PortHandle port, std::uint32_t maxMs) = 0;
+    // One short wait of at most 1 ms.
+    void waitBriefly(PortHandle port) { waitForInput(port, 1); }
 
     // INI files: the OS's private-profile calls or an equivalent.
     virtual std::string iniRead(const std::string& path, const std::string& section,

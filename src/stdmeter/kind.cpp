@@ -1,6 +1,6 @@
 #include "stdmeter/kind.h"
 
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/state.h"
 #include "stdmeter/link.h"
 #include "stdmeter/std_state.h"
@@ -35,7 +35,7 @@ std::optional<KindRegister> DecodeKindRegister(std::string_view hex) {
 std::optional<std::string> DetectKind(platform::PortHandle h) {
     for (int a = 1; a <= kAttempts; ++a) {
         std::string reply = StdLink_ReadRegs(h, 0, 1);
-        if (!bus::IsRecvBad(reply)) {
+        if (!transport::IsRecvBad(reply)) {
             if (auto k = DecodeKindRegister(reply)) {
                 core::state().stdMeterKind = k->kind;
                 stdState().maxCurrent = k->maxCurrent;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <utility>
 
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/state.h"
 #include "core/text.h"
 #include "instruments/amplifier.h"
@@ -44,7 +44,9 @@ double wrap360(double a) {
 }
 
 // Character 137 above "6": the meter reports its current in milliamperes.
-bool milliampRange(std::string_view reply) { return reply.size() >= 137 && reply[136] > '6'; }
+bool milliampRange(std::string_view reply) {
+    return reply.size() >= 137 && static_cast<unsigned char>(reply[136]) > '6';
+}
 
 }  // namespace
 
@@ -88,16 +90,16 @@ std::string ReadKpMeter(platform::PortHandle h, const std::string& model, bool r
     const bool single = IsKpSinglePhase(model);
     const int n = single ? kKpSinglePhaseLength : kKpThreePhaseLength;
     const int attempts = recordMode ? kRecordAttempts : 1;
-    std::string reply = bus::kRecvBad;
+    std::string reply = transport::kRecvBad;
     for (int a = 1; a <= attempts; ++a) {
         transport::WriteRaw(h, "DT0\r");
         reply = ReceiveWithSemicolon(h, n);
-        if (!bus::IsRecvBad(reply) || core::state().outputBusy) break;
+        if (!transport::IsRecvBad(reply) || core::state().outputBusy) break;
         // The pause follows every bad reply of a record read, the last too.
         if (recordMode) transport::Delay(kRetryGap);
     }
-    if (recordMode && !bus::IsRecvBad(reply) && !FillKpRecord(reply, single, stdState().meterSide))
-        return bus::kRecvBad;
+    if (recordMode && !transport::IsRecvBad(reply) && !FillKpRecord(reply, single, stdState().meterSide))
+        return transport::kRecvBad;
     return reply;
 }
 

@@ -1,4 +1,4 @@
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/numbers.h"
 #include "stdmeter/kp_meter.h"
 #include "stdmeter/number_formats.h"
@@ -20,7 +20,7 @@ struct Out {
 
 Parsed kpParse(std::string_view reply, size_t length, Decoder d, std::initializer_list<Out> outs,
                double currentDivisor = 1, int currentField = -1) {
-    if (bus::HasRecvBad(reply)) return ParsedBad();
+    if (transport::HasRecvBad(reply)) return ParsedBad();
     if (reply.size() != length) return ParsedWrongLength();
     std::vector<std::string> fields;
     for (const Out& o : outs) {
@@ -48,7 +48,7 @@ Parsed ParseKpThreePhase(std::string_view reply) {
 
 // Field positions 2, 35, 112, 68, 90, 79, 123 are fields 0, 3, 10, 6, 8, 7, 11.
 Parsed ParseKpSinglePhaseN(std::string_view reply) {
-    const bool milliamps = reply.size() >= 137 && reply[136] > '6';
+    const bool milliamps = reply.size() >= 137 && static_cast<unsigned char>(reply[136]) > '6';
     return kpParse(reply, kKpSinglePhaseLength, DecodeN,
                    {{0, 4, NO}, {3, 4, SC}, {10, 2, NO}, {6, 4, SC}, {8, 4, SC}, {7, 4, SC}, {11, 4, NO}},
                    milliamps ? 1000 : 1, 3);

@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "core/state.h"
 #include "transport/modbus_rtu.h"
+#include "transport/recv_bad.h"
 #include "transport/serial_port.h"
 #include "transport/timing.h"
 
@@ -35,7 +36,7 @@ bool StdLink_Set(platform::PortHandle h, bool on) {
 std::string StdLink_ReadRegs(platform::PortHandle h, std::uint16_t first, std::uint16_t count) {
     std::string data;
     if (transport::ModbusReadRegisters(h, transport::kBenchController, first, count, data) != 0)
-        return "RECV_BAD";
+        return transport::kRecvBad;
     return core::BytesToHex(data);
 }
 

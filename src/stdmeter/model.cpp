@@ -1,5 +1,6 @@
 #include "stdmeter/model.h"
 
+#include <climits>
 #include <initializer_list>
 #include <string_view>
 
@@ -31,7 +32,9 @@ NormalisedModel NormaliseModel(const std::string& text, std::int32_t kind, doubl
                            "TB-8406H"});
     if (core::Contains(m, "VN74") || core::Contains(m, "VN-74")) {
         auto n = core::TryTextToInt(core::CommaField(m, 2));
-        r.vn74Port = (n && *n >= 0 && *n <= 255) ? static_cast<std::int32_t>(*n) : 2;
+        // Any 32-bit number (Windows has ports above COM255); one that names
+        // no port just leaves the VN-74 port closed.
+        r.vn74Port = (n && *n >= INT32_MIN && *n <= INT32_MAX) ? static_cast<std::int32_t>(*n) : 2;
         m = "VN-74";
     }
     if (oneOf(m, {"TB8707C-66", "TB8700", "TB8707C-67", "TB-8700", "TB8706", "TB-8706", "TB8700H", "TB8706H",

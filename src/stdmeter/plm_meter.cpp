@@ -1,6 +1,6 @@
 #include "stdmeter/plm_meter.h"
 
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/numbers.h"
 #include "core/state.h"
 #include "core/text.h"
@@ -49,14 +49,14 @@ std::string ReadPlmMeter(platform::PortHandle h, const std::string& model, bool 
         transport::WriteRaw(h, q);
         return ReceiveWithCommas(h, kPlmFullLength);
     }
-    std::string reply = bus::kRecvBad;
+    std::string reply = transport::kRecvBad;
     for (int a = 1; a <= kRecordAttempts; ++a) {
         transport::WriteRaw(h, kPlmRecordQuery);
         reply = ReceiveWithCommas(h, kPlmRecordLength);
-        if (!bus::IsRecvBad(reply) || core::state().outputBusy) break;
+        if (!transport::IsRecvBad(reply) || core::state().outputBusy) break;
         transport::Delay(kRetryGap);
     }
-    if (!bus::IsRecvBad(reply) && !FillPlmRecord(reply, stdState().meterSide)) return bus::kRecvBad;
+    if (!transport::IsRecvBad(reply) && !FillPlmRecord(reply, stdState().meterSide)) return transport::kRecvBad;
     return reply;
 }
 

@@ -1,7 +1,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/numbers.h"
 #include "core/text.h"
 #include "stdmeter/plm_meter.h"
@@ -31,7 +31,7 @@ constexpr size_t kRegisterMeterLength = 56;
 }  // namespace
 
 Parsed ParsePlm(std::string_view reply) {
-    if (bus::HasRecvBad(reply)) return ParsedBad();
+    if (transport::HasRecvBad(reply)) return ParsedBad();
     if (reply.size() != static_cast<size_t>(kPlmFullLength)) return ParsedWrongLength();
     struct Out {
         int field, decimals;
@@ -51,7 +51,7 @@ Parsed ParsePlm(std::string_view reply) {
 }
 
 Parsed ParseRegisterMeter(std::string_view reply) {
-    if (bus::HasRecvBad(reply)) return ParsedBad();
+    if (transport::HasRecvBad(reply)) return ParsedBad();
     if (reply.size() != kRegisterMeterLength) return ParsedWrongLength();
     auto u = hexAt(reply, 1, 4);
     auto i = hexAt(reply, 13, 8);
@@ -62,7 +62,7 @@ Parsed ParseRegisterMeter(std::string_view reply) {
 }
 
 Parsed PassThrough(std::string_view reply) {
-    if (bus::HasRecvBad(reply)) return ParsedBad();
+    if (transport::HasRecvBad(reply)) return ParsedBad();
     return ParsedGood(std::string(reply));
 }
 

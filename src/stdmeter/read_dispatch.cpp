@@ -1,6 +1,6 @@
 #include "stdmeter/read_dispatch.h"
 
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/state.h"
 #include "stdmeter/kp_meter.h"
 #include "stdmeter/link.h"
@@ -15,7 +15,7 @@ namespace {
 
 // Families whose readers are not part of this library build yet: their
 // meters answer nothing usable.
-std::string notYetRead(platform::PortHandle, const std::string&, bool) { return bus::kRecvBad; }
+std::string notYetRead(platform::PortHandle, const std::string&, bool) { return transport::kRecvBad; }
 
 const ReaderRow kKpRow{{}, "DT0", ReadKpMeter};
 
@@ -49,14 +49,16 @@ const ReaderRow& ReaderFor(const std::string& model) {
 }
 
 std::string StdMeter_ReadDispatch(platform::PortHandle port, bool recordMode, bool noSwitch) {
-    std::string reply = bus::kRecvBad;
+    std::string reply = transport::kRecvBad;
     try {
         if (core::state().outputBusy) return reply;
         if (!noSwitch && !StdLink_Set(port, true)) return reply;
         const ReaderRow& row = ReaderFor(core::state().stdMeterModel);
         if (row.read) reply = row.read(row.onVn74Port ? core::state().vn74Port : port, core::state().stdMeterModel,
                                        recordMode);
-        if (recordMode) {
+        // Only a good read renews the reading; a failed one leaves it as it
+        // was, even when the amplifier factors changed since.
+        if (recordMode && !transport::IsRecvBad(reply)) {
             auto& st = stdState();
             st.reading = TransformerScaled(st.meterSide);
         }

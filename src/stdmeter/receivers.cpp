@@ -2,9 +2,10 @@
 
 #include <cstdint>
 
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/state.h"
-#include "transport/timing.h"
+#include "transport/receive_deadline.h"
+#include "transport/serial_port.h"
 
 namespace tbcom::stdmeter {
 
@@ -16,28 +17,29 @@ struct BusyHold {
     ~BusyHold() { core::state().busBusy = 0; }
 };
 
-// Waits for n queued bytes; false on the time limit or when OutputBusy
-// stops the wait.
+// Collects n bytes; false on the time limit or when OutputBusy stops the
+// wait. Bytes are taken off the port as they come, so the wait blocks on the
+// port instead of spinning on a part-filled queue; bytes past the n-th are
+// dropped. Whatever arrives, the receive ends within the 1 s limit (reaching
+// it ends the receive: more than 999 ms on the tick counter, wrap-safe).
 bool receive(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
     BusyHold hold;
     auto& p = platform::current();
-    const double start = transport::NowSeconds();
+    h = transport::Usable(h);
+    transport::ReceiveDeadline deadline(kReceiveLimitMs - 1, kReceiveLimitMs - 1);
     out.clear();
-    for (;;) {
-        if (transport::NowSeconds() - start >= kReceiveLimitSeconds) return false;
-        if (stopOnBusy && core::state().outputBusy) return false;
-        if (p.serialQueued(h) >= n) break;
-        transport::WaitBriefly(h);  // pumps the host's messages once per poll
-    }
     std::uint8_t chunk[512];
     for (;;) {
+        if (deadline.expired()) return false;
+        if (stopOnBusy && core::state().outputBusy) return false;
         const int queued = p.serialQueued(h);
-        if (queued <= 0) break;
-        const int got = p.serialRead(h, chunk, queued < 512 ? queued : 512);
-        if (got <= 0) break;
-        out.append(reinterpret_cast<const char*>(chunk), static_cast<size_t>(got));
+        if (queued > 0) {
+            const int got = p.serialRead(h, chunk, queued < 512 ? queued : 512);
+            if (got > 0) out.append(reinterpret_cast<const char*>(chunk), static_cast<size_t>(got));
+        }
+        if (static_cast<int>(out.size()) >= n) break;
+        deadline.wait(h);  // pumps the host's messages once per poll
     }
-    if (static_cast<int>(out.size()) < n) return false;
     out.resize(static_cast<size_t>(n));
     return true;
 }
@@ -46,17 +48,17 @@ bool receive(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
 
 std::string ReceiveWithSemicolon(platform::PortHandle h, int n) {
     std::string text;
-    if (!receive(h, n, n >= 100, text)) return bus::kRecvBad;
-    if (text.find(';') == std::string::npos) return bus::kRecvBad;
+    if (!receive(h, n, n >= 100, text)) return transport::kRecvBad;
+    if (text.find(';') == std::string::npos) return transport::kRecvBad;
     return text;
 }
 
 std::string ReceiveWithCommas(platform::PortHandle h, int n) {
     std::string text;
-    if (!receive(h, n, true, text)) return bus::kRecvBad;
+    if (!receive(h, n, true, text)) return transport::kRecvBad;
     for (char& c : text)
         if (c == '\r') c = ',';
-    if (text.find(',') == std::string::npos || text.empty() || text[0] != 'E') return bus::kRecvBad;
+    if (text.find(',') == std::string::npos || text.empty() || text[0] != 'E') return transport::kRecvBad;
     return text;
 }
 

@@ -1,16 +1,17 @@
 // The two fixed-length receivers of the text-command standard meters. Both
-// poll the port's queue (pumping messages on every poll) for at most 1 s,
-// hold BusBusy at 1 while they wait, and keep the first n bytes of what has
-// arrived; later bytes of the same read are dropped.
+// wait on the port (pumping messages on every poll) for at most 1 s in all,
+// whatever the meter sends, hold BusBusy at 1 while they wait, and keep the
+// first n bytes that arrive; later bytes are dropped.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace tbcom::stdmeter {
 
-inline constexpr double kReceiveLimitSeconds = 1.0;
+inline constexpr std::uint32_t kReceiveLimitMs = 1000;
 
 // n bytes that contain ";", else "RECV_BAD". Gives up early when OutputBusy
 // becomes set and n >= 100.

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "bus/transact.h"
+#include "transport/recv_bad.h"
 #include "core/numbers.h"
 #include "core/state.h"
 #include "core/text.h"
@@ -43,7 +43,7 @@ Parsed readForKind(const std::string& request, const std::string& kindText, Pars
     if (kind == 2 || kind == 5 || kind == 6) {
         const std::string reply = StdMeter_ReadDispatch(bench.benchPort, request == "MeterData4W", false);
         if (core::Contains(request, "MeterData"))
-            return bus::IsRecvBad(reply) ? ParsedBad() : ParsedGood(reply);
+            return transport::IsRecvBad(reply) ? ParsedBad() : ParsedGood(reply);
         return SelectParser(kind, bench.stdMeterModel, stdState().hVariant, use).parse(reply);
     }
     return ParsedGood(kindText);
@@ -61,9 +61,9 @@ std::string settle(const Parsed& p) {
 
 ReadOutcome StdMeterRead(const std::string& request) {
     auto& bench = core::state();
-    const std::string upper = core::UpperAscii(bench.stdMeterModel);
     std::string kindText;
-    if (upper == "WB412E-1S2" || upper == "WB412I") {
+    // Compared as the host wrote it, before normalisation upper-cases it.
+    if (bench.stdMeterModel == "WB412E-1S2" || bench.stdMeterModel == "WB412I") {
         bench.stdMeterKind = 6;
     } else {
         bool failed;
@@ -111,7 +111,7 @@ bool SetStdMeterChannel(const std::string& model, std::uint8_t a, std::uint8_t b
     const auto h = core::state().benchPort;
     std::string cmd = "MC" + std::to_string(a) + std::to_string(b) + std::to_string(c) + std::to_string(d) + "\r";
     transport::WriteRaw(h, cmd);
-    return !bus::IsRecvBad(ReceiveWithSemicolon(h, 6));
+    return !transport::IsRecvBad(ReceiveWithSemicolon(h, 6));
 }
 
 }  // namespace tbcom::stdmeter

@@ -11,6 +11,7 @@ namespace {
 // and meters that answer on the bench port.
 constexpr std::string_view kModbusStartBytes("\xB1\x01\x37\xA0\xA1\xA2\xA3", 7);
 constexpr std::uint32_t kModbusSilenceMs = 500;
+constexpr std::uint32_t kModbusOverallMs = 1500;
 
 void put16(std::string& s, std::uint16_t v) {
     s += static_cast<char>(v >> 8);
@@ -84,7 +85,7 @@ int WriteModbusFrame(platform::PortHandle h, std::string_view frame) {
 }
 
 int ReadModbusReply(platform::PortHandle h, std::string& out, int count) {
-    return ReadFixedReply(h, count, kModbusStartBytes, kModbusSilenceMs, out) ? count : 0;
+    return ReadFixedReply(h, count, kModbusStartBytes, kModbusSilenceMs, kModbusOverallMs, out) ? count : 0;
 }
 
 int ModbusReadRegisters(platform::PortHandle h, std::uint8_t dev, std::uint16_t first,

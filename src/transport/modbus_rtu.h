@@ -28,8 +28,9 @@ std::string BuildWriteRegisters(std::uint8_t dev, std::uint16_t first, std::stri
 // Purge, then one write: five 0xF9 first when the frame is for 0xB1.
 // Returns the frame's length (preamble not counted).
 int WriteModbusFrame(platform::PortHandle h, std::string_view frame);
-// `count` bytes from the first start-of-reply byte, 0.5 s silence limit.
-// Returns count, or 0 on time-out.
+// `count` bytes from the first start-of-reply byte: 0.5 s silence limit that
+// only stored bytes restart, 1.5 s at most in all. Returns count, or 0 on
+// time-out.
 int ReadModbusReply(platform::PortHandle h, std::string& out, int count);
 
 // 0 on success, -1 on failure (time-out, short reply, CRC).

@@ -1,6 +1,7 @@
 #include "transport/serial_port.h"
 
 #include "core/numbers.h"
+#include "core/state.h"
 #include "core/text.h"
 
 namespace tbcom::transport {
@@ -42,10 +43,20 @@ std::optional<platform::SerialSettings> ApplyParamText(platform::SerialSettings 
     return s;
 }
 
+PortHandle Usable(PortHandle h) { return core::state().retiredHandles.count(h) ? 0 : h; }
+
+void Reinstate(PortHandle h) { core::state().retiredHandles.erase(h); }
+
 PortHandle OpenCommPort(int portNumber, std::string_view params) {
     auto& p = os();
     PortHandle h = p.serialOpen(portNumber);
     if (h == 0) return 0;
+    if (!Usable(h)) {
+        // A variable still holds this value for a port the library closed:
+        // two owners of one value would act on each other's port.
+        p.serialClose(h);
+        return 0;
+    }
     platform::SerialSettings cur;
     if (!p.serialGetSettings(h, cur)) {
         p.serialClose(h);
@@ -64,7 +75,7 @@ bool ReconfigureCommPort(PortHandle& h, std::string_view params) {
     auto& p = os();
     platform::SerialSettings cur;
     std::optional<platform::SerialSettings> next;
-    if (h != 0 && p.serialGetSettings(h, cur)) next = ApplyParamText(cur, params);
+    if (Usable(h) != 0 && p.serialGetSettings(h, cur)) next = ApplyParamText(cur, params);
     if (!next || !p.serialSetSettings(h, *next)) {
         h = CloseCommPort(h);
         return false;
@@ -77,7 +88,8 @@ int SetCommBaud(PortHandle h, std::string_view baudText) {
     auto& p = os();
     auto baud = core::TryTextToInt(baudText.empty() ? std::string_view("9600") : baudText);
     platform::SerialSettings cur;
-    bool known = p.serialGetSettings(h, cur);
+    const bool retired = Usable(h) == 0 && h != 0;
+    bool known = !retired && p.serialGetSettings(h, cur);
     if (known && baud && cur.baud == *baud) return 1;
     if (known && baud && *baud > 0 && *baud <= 0xFFFFFFFFLL) {
         cur.baud = static_cast<std::uint32_t>(*baud);
@@ -86,12 +98,16 @@ int SetCommBaud(PortHandle h, std::string_view baudText) {
             return 1;
         }
     }
-    CloseCommPort(h);
+    if (!retired) {
+        CloseCommPort(h);
+        if (h != 0) core::state().retiredHandles.insert(h);
+    }
     p.errorBox(kBaudErrorText, kBaudErrorTitle);
     return 0;
 }
 
 PortHandle CloseCommPort(PortHandle h) {
+    if (core::state().retiredHandles.erase(h)) return 0;  // closed already
     // Handles are compared as signed 32-bit values: below 1 means not open.
     if (static_cast<std::int32_t>(h) >= 1) os().serialClose(h);
     return 0;
@@ -99,6 +115,7 @@ PortHandle CloseCommPort(PortHandle h) {
 
 void PurgeAndWrite(PortHandle h, std::string_view bytes) {
     auto& p = os();
+    if (Usable(h) == 0) return;
     p.serialPurge(h);
     p.serialWrite(h, reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<int>(bytes.size()));
 }

@@ -24,10 +24,18 @@ PortHandle OpenCommPort(int portNumber, std::string_view params);
 // On failure the port is closed and `h` set to 0.
 bool ReconfigureCommPort(PortHandle& h, std::string_view params);
 // 1 when set or already in force, 0 when refused (the port is then closed and
-// the error box shown; the caller's handle variable is not cleared).
+// the error box shown; the caller's handle variable is not cleared, so the
+// value is retired: see Usable).
 int SetCommBaud(PortHandle h, std::string_view baud);
-// Always 0, to be stored back into the handle variable.
+// Always 0, to be stored back into the handle variable. A retired value is
+// only forgotten: the library closed it already.
 PortHandle CloseCommPort(PortHandle h);
+// h, or 0 when h is a value the library closed while its owner kept it. Every
+// operation here, and every reader, passes only usable handles to the OS.
+PortHandle Usable(PortHandle h);
+// The host hands the library a handle value (SetComHandle): it is no longer
+// taken for a retired one.
+void Reinstate(PortHandle h);
 // Purge both directions, then one write. Return 1.
 int WriteRaw(PortHandle h, std::string_view bytes);
 int WriteHexText(PortHandle h, std::string_view hex);

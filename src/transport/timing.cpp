@@ -12,7 +12,11 @@ void Delay(double seconds) {
     const std::uint32_t wait = static_cast<std::uint32_t>(ms);
     const std::uint32_t start = p.timeMs();
     // Unsigned difference: correct across the counter's wrap-around.
-    while (static_cast<std::uint32_t>(p.timeMs() - start) < wait) p.waitBriefly(0);
+    for (;;) {
+        const std::uint32_t elapsed = p.timeMs() - start;
+        if (elapsed >= wait) break;
+        p.waitForInput(0, wait - elapsed);
+    }
 }
 
 void PumpMessages() { platform::current().pumpMessages(); }

@@ -22,7 +22,7 @@ protected:
 
 TEST_F(OutputE2E, AdjustCorrectsTheSourceThenErrorTestAndPowerOff) {
     // The source puts out 0.5 % too much on phase A and ramps for 6 s.
-    startBench({"--std-meter", "kp3", "--std-kind", "5", "--source-error", "0.5:-0.3:0.2", "--source-settle", "6",
+    startBench({"--std-meter", "kp3", "--std-kind", "5", "--source", "kp", "--source-error", "0.5:-0.3:0.2", "--source-settle", "6",
                 "--meter", "1:1000:0.2", "--meter", "2:1000:-0.5", "--meter", "3:1000:0"});
     const double t0 = NowSeconds();
     ASSERT_EQ(lib_->Adjust_UI(1, 220, 5, 50, 0, 0, 100, 100, "H", "1.0", "KP8707C-66", kPort), 1);

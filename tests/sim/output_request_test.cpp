@@ -44,7 +44,8 @@ protected:
     }
     void kpBench(int kind = 5) {
         bench.addStdMeter(StdMeterModel::Kp3, kind);
-        bench.source().settleSeconds = 0;
+        bench.addSource(sim::SourceModel::Kp);
+        bench.regulator().settleSeconds = 0;
     }
     uint8_t busy() const { return core::state().outputBusy; }
 };
@@ -158,8 +159,8 @@ TEST_F(OutputRequestTest, FineToleranceDecidesTheAttempts) {
         int attempts;
     };
     for (Case c : {Case{57.30, 1}, Case{57.20, 8}}) {
-        bench.source().gainErrorPct = {(c.reading / 57.7 - 1) * 100, 0, 0};
-        bench.source().forgetTrims();
+        bench.regulator().gainErrorPct = {(c.reading / 57.7 - 1) * 100, 0, 0};
+        bench.regulator().forgetTrims();
         core::processDetach();
         core::processAttach();
         ASSERT_EQ(adjust(57.7, 5), 1);
@@ -173,9 +174,9 @@ TEST_F(OutputRequestTest, FineToleranceDecidesTheAttempts) {
 
 TEST_F(OutputRequestTest, CorrectionConvergesThroughTheWire) {
     kpBench();
-    bench.source().settleSeconds = 6.5;  // still ramping at the first readings
-    bench.source().gainErrorPct = {0.3, -0.2, 0.1};
-    bench.source().angleErrorDeg = {0.2, 0, -0.1};
+    bench.regulator().settleSeconds = 6.5;  // still ramping at the first readings
+    bench.regulator().gainErrorPct = {0.3, -0.2, 0.1};
+    bench.regulator().angleErrorDeg = {0.2, 0, -0.1};
     ASSERT_EQ(adjust(220, 5, 100, "0.5L"), 1);
     EXPECT_EQ(source::LastCorrectionAttempts(), 2);
     ASSERT_EQ(regWrites(58).size(), 1u);
@@ -190,7 +191,7 @@ TEST_F(OutputRequestTest, CorrectionConvergesThroughTheWire) {
 
 TEST_F(OutputRequestTest, GrossDeviationFailsFromTheFifthAttempt) {
     kpBench();
-    bench.source().gainErrorPct = {0, -90, 0};
+    bench.regulator().gainErrorPct = {0, -90, 0};
     Set_WaveType(3);
     EXPECT_EQ(adjust(220, 5), 0);
     EXPECT_EQ(source::LastCorrectionAttempts(), 5);
@@ -236,7 +237,7 @@ TEST_F(OutputRequestTest, FineAdjustAndVoltageParameterBytes) {
     EXPECT_EQ(regWrites(0x56).back(), std::vector<uint16_t>({0x0A14, 0x281E}));
     Set_VoltPara(1.5, 2, 3, 4000, 0.5, 7);
     ASSERT_EQ(adjust(57.7, 5, 100, "1.0", ""), 1);
-    EXPECT_EQ(bench.source().voltPara.back(), std::vector<uint16_t>({15, 20, 30, 9999, 7, 50}));
+    EXPECT_EQ(bench.regulator().voltPara.back(), std::vector<uint16_t>({15, 20, 30, 9999, 7, 50}));
     EXPECT_EQ(source::sourceOutput().waveType, 0);
 }
 

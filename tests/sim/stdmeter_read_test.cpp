@@ -199,7 +199,7 @@ TEST_F(StdReadTest, FailuresFallBackToTheLastText) {
 TEST_F(StdReadTest, Wb412ModelsSkipKindLearning) {
     bench.addStdMeter(StdMeterModel::Kp3, 5);
     tbcom_bool ok = 0;
-    read("wb412e-1s2", "", &ok);
+    read("WB412E-1S2", "", &ok);
     EXPECT_EQ(ok, 1);
     EXPECT_EQ(core::state().stdMeterKind, 6);
     EXPECT_TRUE(writes().empty());  // no kind read, no link switch

@@ -49,9 +49,9 @@ class ProbePlatform : public sim::SimPlatform {
 public:
     using SimPlatform::SimPlatform;
     std::function<void()> onWait;
-    void waitBriefly(platform::PortHandle port) override {
+    void waitForInput(platform::PortHandle port, std::uint32_t maxMs) override {
         if (onWait) onWait();
-        SimPlatform::waitBriefly(port);
+        SimPlatform::waitForInput(port, maxMs);
     }
 };
 

@@ -80,7 +80,7 @@ TEST(CorrectionField, Table) {
     const struct {
         double c;
         const char* want;
-    } cases[] = {{0.15, "0015"}, {2.05, "0205"}, {-0.001, "0000"}, {-9.99, "1999"}, {12.34, "01.3"}};
+    } cases[] = {{0.15, "0015"}, {2.05, "0205"}, {-0.001, "1000"}, {-9.99, "1999"}, {12.34, "01.3"}};
     for (const auto& c : cases) EXPECT_EQ(tbcom::bus::CorrectionField(c.c), c.want) << c.c;
 }
 

@@ -55,9 +55,10 @@ std::optional<std::string> checkTogether(const Options& o) {
 const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
-           "                [--max-current A] [--std-error PCT]] [--wire-log FILE]\n"
+           "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
            "                [--source-error PCT|PA:PB:PC] [--source-settle S]\n"
-           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009";
+           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
+           "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
 
 std::optional<StdMeterModel> StdMeterModelByName(const std::string& name) {
@@ -119,6 +120,10 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto x = floatArg(val);
             if (!x || std::fabs(*x) >= 100) return "bad --std-error " + val;
             o.stdErrorPct = *x;
+        } else if (opt == "--source") {
+            auto m = tbcom::sim::SourceModelByName(val);
+            if (!m) return "unknown --source " + val;
+            o.source = *m;
         } else if (opt == "--source-error") {
             std::array<double, 3> e{};
             const bool one = val.find(':') == std::string::npos;
@@ -149,6 +154,7 @@ tbcom::sim::BenchConfig BenchConfigOf(const Options& o) {
     cfg.stdMeter = o.stdMeter;
     cfg.stdMeterKind = o.stdKind;
     cfg.maxCurrentA = o.maxCurrentA;
+    cfg.source = o.source;
     return cfg;
 }
 
@@ -164,8 +170,8 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
         tbcom::sim::ConfigureClockError(bench.world, c.position, c.secondsPerDay);
         bench.clockUnit().position = c.position;
     }
-    if (o.sourceErrorPct) bench.source().gainErrorPct = *o.sourceErrorPct;
-    if (o.sourceSettleSeconds) bench.source().settleSeconds = *o.sourceSettleSeconds;
+    if (o.sourceErrorPct) bench.regulator().gainErrorPct = *o.sourceErrorPct;
+    if (o.sourceSettleSeconds) bench.regulator().settleSeconds = *o.sourceSettleSeconds;
     if (o.stdErrorPct) {
         if (bench.stdMeter.kp) bench.stdMeter.kp->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.plm) bench.stdMeter.plm->errorPct = *o.stdErrorPct;

@@ -36,6 +36,7 @@ struct Options {
     double maxCurrentA = 100;
     std::optional<double> stdErrorPct;
     std::string wireLog;  // file the wire log is written to on exit
+    tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     // The power source's gain error per phase (percent) and its ramp time.
     std::optional<std::array<double, 3>> sourceErrorPct;
     std::optional<double> sourceSettleSeconds;

@@ -26,7 +26,8 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 // One line of the text: its content (without the line end) and the line end
-// it had ("\n", "\r\n" or none for a last line without one).
+// it had ("\n", "\r\n"; for a last line without a line feed none, or a bare
+// "\r").
 struct Line {
     std::string_view body;
     std::string_view end;
@@ -126,7 +127,8 @@ std::string IniUpdate(std::string_view text, std::string_view section, std::stri
     for (size_t i = range->first + 1; i < range->second; ++i)
         if (!trim(lines[i].body).empty()) at = i + 1;
     emit(0, at);
-    if (at > 0 && lines[at - 1].end.empty()) out += '\n';
+    // The line before ends the file without a line feed (none, or a bare CR).
+    if (at > 0 && lines[at - 1].end.find('\n') == std::string_view::npos) out += '\n';
     out += entry + "\n";
     emit(at, lines.size());
     return out;

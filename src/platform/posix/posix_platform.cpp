@@ -49,7 +49,7 @@ public:
 
     // No window messages on POSIX.
     void pumpMessages() override {}
-    void waitBriefly(PortHandle port) override { posix::WaitForInput(port); }
+    void waitForInput(PortHandle port, std::uint32_t maxMs) override { posix::WaitForInput(port, maxMs); }
 
     std::string iniRead(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& fallback) override {

@@ -35,7 +35,7 @@ std::map<int, std::pair<dev_t, ino_t>>& openDevices() {
 int fdOf(PortHandle h) { return (h == 0 || h > static_cast<PortHandle>(INT_MAX)) ? -1 : static_cast<int>(h); }
 
 void sleepMs(long ms) {
-    timespec ts{0, ms * 1000000L};
+    timespec ts{ms / 1000, (ms % 1000) * 1000000L};
     nanosleep(&ts, nullptr);
 }
 
@@ -177,18 +177,19 @@ void SerialClose(PortHandle h) {
     ::close(fd);
 }
 
-void WaitForInput(PortHandle h) {
+void WaitForInput(PortHandle h, std::uint32_t maxMs) {
+    // poll() takes an int; a caller's deadline never comes near that.
+    const long wait = maxMs > 0x7FFFFFFFu ? 0x7FFFFFFFL : static_cast<long>(maxMs);
     const int fd = fdOf(h);
     if (fd <= 0) {
-        sleepMs(1);
+        sleepMs(wait);
         return;
     }
     pollfd p{fd, POLLIN, 0};
-    const int r = poll(&p, 1, 1);
+    const int r = poll(&p, 1, static_cast<int>(wait));
     // A hung-up or invalid descriptor reports at once; still yield 1 ms so
     // wait loops do not spin.
-    if (r > 0 && !(p.revents & POLLIN)) sleepMs(1);
-    if (r < 0) sleepMs(1);
+    if ((r > 0 && !(p.revents & POLLIN)) || r < 0) sleepMs(wait < 1 ? wait : 1);
 }
 
 }  // namespace tbcom::platform::posix

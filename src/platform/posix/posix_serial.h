@@ -26,7 +26,7 @@ int SerialRead(PortHandle h, std::uint8_t* buf, int max);
 int SerialWrite(PortHandle h, const std::uint8_t* buf, int len);
 void SerialClose(PortHandle h);
 
-// Waits at most 1 ms for `h` to have data; sleeps 1 ms when h is 0.
-void WaitForInput(PortHandle h);
+// Blocks until `h` has data or `maxMs` pass; sleeps `maxMs` when h is 0.
+void WaitForInput(PortHandle h, std::uint32_t maxMs);
 
 }  // namespace tbcom::platform::posix

@@ -102,11 +102,11 @@ public:
         }
     }
 
-    void waitBriefly(PortHandle) override {
+    void waitForInput(PortHandle, std::uint32_t maxMs) override {
         pumpMessages();
         // Returns early when a message arrives; port data is polled by the
         // caller, so at most 1 ms passes before it looks again.
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, maxMs < 1 ? 0 : 1, QS_ALLINPUT);
     }
 
     std::string iniRead(const std::string& path, const std::string& section, const std::string& key,

@@ -1,0 +1,35 @@
+#include "lx7000_instrument.h"
+
+namespace tbcom::sim {
+
+namespace {
+
+constexpr double kVolts[] = {480, 240, 120, 60};       // by voltage code 0..3
+constexpr double kAmps[] = {0.1, 1, 5, 20, 100};       // by range index 0..4
+constexpr double kSubRange[] = {1, 0.5, 0.25};         // by current code 0..2
+constexpr double kOverRange = 1.2;
+
+}  // namespace
+
+Lx7000Instrument::Lx7000Instrument(World& world, std::function<bool()> connected)
+    : ModbusSlave("lx7000", 55), world_(world), connected_(std::move(connected)) {
+    onWrite = [this](const Write&) { applyRanges(); };
+}
+
+void Lx7000Instrument::onBurst(std::string_view burst, Line& line) {
+    if (connected_ && !connected_()) return;
+    ModbusSlave::onBurst(burst, line);
+}
+
+void Lx7000Instrument::applyRanges() {
+    auto reg = [this](std::uint16_t r) {
+        auto it = registers.find(r);
+        return it == registers.end() ? -1 : static_cast<int>(it->second);
+    };
+    const int u = reg(0x005C), sub = reg(0x0060), index = reg(0x0070);
+    if (u >= 0 && u <= 3) world_.source.rangeLimitU = kOverRange * kVolts[u];
+    if (index >= 0 && index <= 4 && sub >= 0 && sub <= 2)
+        world_.source.rangeLimitI = kOverRange * kAmps[index] * kSubRange[sub];
+}
+
+}  // namespace tbcom::sim
