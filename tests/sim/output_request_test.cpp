@@ -120,6 +120,19 @@ TEST_F(OutputRequestTest, SettlingThenCorrectionTimesAndBusyFlag) {
     EXPECT_EQ(source::sourceOutput().waveType, 0);
 }
 
+TEST_F(OutputRequestTest, SmallerCurrentRangeIsSetAgainAfterTheOutput) {
+    kpBench();
+    ASSERT_EQ(adjust(220, 5, 100, "1.0", "KP8707C-66"), 1);
+    bench.line.clearLog();
+    ASSERT_EQ(adjust(220, 5, 40, "1.0", "KP8707C-66"), 1);  // 2 A: a range that cannot carry 5 A
+    EXPECT_EQ(source::computeState().rangesAgain, 1);
+    const double block = firstWrite(std::string("\xB1\x10\x00\x02", 4)), range = firstWrite("IB");
+    // 3 s after the output the ranges again (link, MS, UB, then IB); the
+    // settling is 2.5 s shorter: 3 s after the range request's last reply.
+    EXPECT_NEAR(range - block, 3.0 + 0.5, 0.1);
+    EXPECT_NEAR(firstWrite("DT0\r") - range, 0.3 + 3.0, 0.1);
+}
+
 TEST_F(OutputRequestTest, EndingsLeaveBusyFlagAndWaveTypeAsTheyShould) {
     struct Case {
         const char* model;
