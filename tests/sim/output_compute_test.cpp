@@ -120,6 +120,32 @@ TEST_F(OutputComputeTest, CurrentBasisAndDeferredRanges) {
     d = source::drivers::DriverState{};
 }
 
+TEST_F(OutputComputeTest, RangeChoiceAndTheBoundaryRule) {
+    auto& d = source::drivers::driverState();
+    struct Case {
+        const char* model;
+        const char* last;  // current range in force ("None": none yet)
+        double amperes;
+        bool hVariant;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"KP8707C-66", "04", 2, false, "05"},   {"KP8707C-66", "04", 1, false, "None"},  // 05 -> 06 crossing
+        {"KP8707C-66", "06", 2, false, "None"}, {"KP8707C-66", "02", 2, true, "None"},   // 02/03 with H
+        {"KP8707C-66", "02", 2, false, "05"},   {"KP8707C-66", "None", 2, false, "None"},
+        {"LX-7000D", "04", 2, false, "None"},
+        {"LX-9700", "07", 2, false, "07"},
+    };
+    for (const Case& c : cases) {
+        d.lastCurrentRange = c.last;
+        EXPECT_EQ(source::CurrentRangeChoice(c.model, c.amperes, c.hVariant), c.want) << c.model << " " << c.last;
+    }
+    d.lastVoltageRange = "None";
+    EXPECT_EQ(source::VoltageRangeChoice("KP8707C-66", 220), "None");
+    d.lastVoltageRange = "1";
+    EXPECT_EQ(source::VoltageRangeChoice("LX-9700", 57.7), "1");
+}
+
 TEST_F(OutputComputeTest, FineAndGrossChecks) {
     OutputRecord t, r;
     t.ua = 5770, t.ub = 2000, t.ia = 500;

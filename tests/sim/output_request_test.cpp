@@ -123,6 +123,7 @@ TEST_F(OutputRequestTest, SettlingThenCorrectionTimesAndBusyFlag) {
 TEST_F(OutputRequestTest, SmallerCurrentRangeIsSetAgainAfterTheOutput) {
     kpBench();
     ASSERT_EQ(adjust(220, 5, 100, "1.0", "KP8707C-66"), 1);
+    EXPECT_EQ(GetStdConst(), 1.6e7);  // the constant of the ranges chosen
     bench.line.clearLog();
     ASSERT_EQ(adjust(220, 5, 40, "1.0", "KP8707C-66"), 1);  // 2 A: a range that cannot carry 5 A
     EXPECT_EQ(source::computeState().rangesAgain, 1);
