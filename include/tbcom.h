@@ -376,8 +376,8 @@ TBCOM_API tbcom_bool TBCOM_CALL GetDCOutType(char **type, uint8_t position, uint
 TBCOM_API int32_t TBCOM_CALL Adjust_UI(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
                                         uint8_t direction, double uPercent, double iPercent, const char *phase,
                                         const char *pf, const char *model, uint8_t port);
-/* As Adjust_UI without the range choice: the voltages are brought to zero
- * before the ranges are set. */
+/* As Adjust_UI, but the ranges are requested before every output without
+ * comparing them with the ranges in force. */
 TBCOM_API int32_t TBCOM_CALL Adjust_VA(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
                                         uint8_t direction, double uPercent, double iPercent, const char *phase,
                                         const char *pf, const char *model, uint8_t port);
