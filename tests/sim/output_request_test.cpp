@@ -55,9 +55,6 @@ TEST_F(OutputRequestTest, BlockOfRatedOutputGoesOnTheWireExactly) {
     const std::string block = Bytes({0x13, 0x88, 0x16, 0x8A, 0x16, 0x8A, 0x16, 0x8A, 0, 0, 0xC3, 0x50, 0, 0, 0xC3,
                                      0x50, 0, 0, 0xC3, 0x50, 0, 0, 0, 0, 0, 0, 0x2E, 0xE0, 0x5D, 0xC0, 0, 0});
     EXPECT_EQ(writes().back(), BlockWrite(block)) << Hex(writes().back());
-    const auto& out = source::sourceOutput();
-    EXPECT_EQ(std::vector<double>({out.ua, out.ub, out.uc, out.ia, out.ib, out.ic}),
-              std::vector<double>({5770, 5770, 5770, 500, 500, 500}));
     EXPECT_EQ(busy(), 0);  // no model: 2 s and done
 }
 
@@ -241,6 +238,27 @@ TEST_F(OutputRequestTest, TextPortRequestUsesRaiseFactors) {
     EXPECT_EQ(b[10], 21687);              // reverse: 36.87 + 180
     EXPECT_EQ(busy(), 1);                 // no wait asked: left to the next request
     EXPECT_EQ(OutPutData_gSub(0, 0, "COM", 5, 0, 0, 100, 10, 50, "IA", 100, "1.0", 0, 0, 0, 0), 2);
+}
+
+TEST_F(OutputRequestTest, EachExportFillsItsRequest) {
+    // Values `from`.. of the last register-2 block: 1..3 U x 100, 4..9 I x
+    // 10000 (two each), 10..12 current angles x 100.
+    auto last = [&](size_t from, size_t n) {
+        const auto b = regWrites(2).back();
+        return std::vector<uint16_t>(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + n));
+    };
+    using V = std::vector<uint16_t>;
+    ASSERT_EQ(Adjust_UI3(1, 50, 0, 0, 57.7, 5, "H", 36.87, "", kPort), 1);
+    EXPECT_EQ(last(10, 3), V(3, 3687));
+    ASSERT_EQ(Adjust_UI2(1, 100, 5, 50, 0, 0, 50, 60, 70, 10, 20, 30, "H", "1.0", "", kPort), 1);
+    EXPECT_EQ(last(1, 9), V({5000, 6000, 7000, 0, 5000, 0, 10000, 0, 15000}));
+    ASSERT_EQ(TORVA_I(2.5, 50, kPort), 1);  // 25 % of 10 A, no voltage
+    EXPECT_EQ(last(0, 6), V({5000, 0, 0, 0, 0, 25000}));
+    Source_Pause_gSub("COM3");  // rated voltage of the last request, no current
+    EXPECT_EQ(last(1, 5), V({10000, 10000, 10000, 0, 0}));
+    EXPECT_EQ(SourceClear_Fun("COM3"), -1);
+    EXPECT_EQ(last(1, 3), V(3, 0));
+    EXPECT_EQ(SourceClear_Fun("C"), 2);
 }
 
 TEST_F(OutputRequestTest, FineAdjustAndVoltageParameterBytes) {
