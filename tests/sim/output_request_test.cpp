@@ -259,6 +259,9 @@ TEST_F(OutputRequestTest, EachExportFillsItsRequest) {
     EXPECT_EQ(SourceClear_Fun("COM3"), -1);
     EXPECT_EQ(last(1, 3), V(3, 0));
     EXPECT_EQ(SourceClear_Fun("C"), 2);
+    // Current without voltage, then all zero: told to the boards even though
+    // the computation holds the busy flag while it sends.
+    EXPECT_EQ(bench.board().notices, std::vector<int>({2, 1}));
 }
 
 TEST_F(OutputRequestTest, FineAdjustAndVoltageParameterBytes) {
