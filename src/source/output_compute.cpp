@@ -1,6 +1,7 @@
 #include "source/output_compute.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -25,7 +26,7 @@ using Picker = std::string (*)(const std::string&, double);
 // Which pickers a model's ranges come from. keepLast: the model sets its
 // ranges itself; the texts stay what the driver last recorded.
 struct RangeRow {
-    std::initializer_list<const char*> models;
+    std::array<const char*, 4> models;  // unused places are null
     Picker voltage;
     Picker current;  // nullptr: "None"
     bool keepLast;
@@ -49,7 +50,7 @@ std::string& lastCurrentRange() { return drivers::driverState().lastCurrentRange
 const RangeRow* rangeRow(const std::string& model) {
     for (const RangeRow& row : kRangeRows)
         for (const char* m : row.models)
-            if (model == m) return &row;
+            if (m && model == m) return &row;
     return nullptr;
 }
 
