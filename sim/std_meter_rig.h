@@ -7,18 +7,27 @@
 
 #include <cstdint>
 
+#include "dd7400_meter.h"
 #include "kp_meter.h"
+#include "lx7000_instrument.h"
 #include "modbus_slave.h"
 #include "plm_meter.h"
+#include "wb412e_meter.h"
+#include "wb412i_meter.h"
 #include "world.h"
 
 namespace tbcom::sim {
 
-enum class StdMeterModel { None, Kp3, Kp1N, Kp1G, Plm6007, Zak6009 };
+enum class StdMeterModel { None, Kp3, Kp1N, Kp1G, Plm6007, Zak6009, Dd7400, Tb8760, Tb8700b,
+                           Lx7000, Lx9700, Lx7000c, Wb412e, Wb412i };
 
 struct StdMeterRig {
     KpMeter* kp = nullptr;
     PlmMeter* plm = nullptr;
+    FrameMeter* frame = nullptr;
+    Lx7000Instrument* lx = nullptr;  // shared with the source's range device
+    Wb412eMeter* wb412e = nullptr;
+    Wb412iMeter* wb412i = nullptr;   // shared with the source's range device
     bool linkClosed = false;  // the switch's state (register 0x005A = 0)
     int linkWrites = 0;
     bool hooked = false;      // the controller's hooks are in place
@@ -31,6 +40,6 @@ struct StdMeterRig {
 
 // Adds the meter to the line and hooks the controller's registers (once per
 // rig; a second meter shares the hooks). Model None only hooks.
-void AttachStdMeter(StdMeterRig& rig, StdMeterModel model, Line& line, ModbusSlave& ctrl, const World& world);
+void AttachStdMeter(StdMeterRig& rig, StdMeterModel model, Line& line, ModbusSlave& ctrl, World& world);
 
 }  // namespace tbcom::sim

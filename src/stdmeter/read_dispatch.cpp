@@ -2,11 +2,13 @@
 
 #include "transport/recv_bad.h"
 #include "core/state.h"
+#include "stdmeter/frame_meters.h"
 #include "stdmeter/kp_meter.h"
 #include "stdmeter/link.h"
 #include "stdmeter/plm_meter.h"
 #include "stdmeter/reader_table.h"
 #include "stdmeter/record_scaling.h"
+#include "stdmeter/register_meters.h"
 #include "stdmeter/std_state.h"
 
 namespace tbcom::stdmeter {
@@ -23,19 +25,19 @@ const ReaderRow kKpRow{{}, "DT0", ReadKpMeter};
 
 const std::vector<ReaderRow>& ReaderTable() {
     static const std::vector<ReaderRow> table{
-        {{"DD7400"}, "F-frame", notYetRead},
+        {{"DD7400"}, "F-frame", ReadDd7400Meter},
         {{"PLM 600.7", "ZAK-K6009"}, "?", ReadPlmMeter},
-        {{"LX-7000B", "LX-7000D"}, "LX-7000 registers", notYetRead},
-        {{"LX-9700"}, "LX-9700 registers", notYetRead},
-        {{"TB8700B"}, "A0 TB8700B", notYetRead},
-        {{"LX-7000C"}, "LX-7000C registers", notYetRead},
-        {{"TB8760"}, "A0 TB8760", notYetRead},
+        {{"LX-7000B", "LX-7000D"}, "LX-7000 registers", ReadLx7000Meter},
+        {{"LX-9700"}, "LX-9700 registers", ReadLx9700Meter},
+        {{"TB8700B"}, "A0 TB8700B", ReadTb8700bMeter},
+        {{"LX-7000C"}, "LX-7000C registers", ReadLx7000cMeter},
+        {{"TB8760"}, "A0 TB8760", ReadTb8760Meter},
         {{"GF7400", "GF7404A"}, "GF7400 frame", notYetRead},
         {{"VN-74"}, "VN-74 frame", notYetRead, true},
         {{"TORVA"}, "TORVA frame", notYetRead},
         {{"WB412U"}, "WB412U", notYetRead},
-        {{"WB412E-1S2"}, "WB412E registers", notYetRead},
-        {{"WB412I"}, "WB412I registers", notYetRead},
+        {{"WB412E-1S2"}, "WB412E registers", ReadWb412eMeter},
+        {{"WB412I"}, "WB412I registers", ReadWb412iMeter},
         {{""}, "none", nullptr},
     };
     return table;

@@ -211,8 +211,11 @@ TEST(ParserSelection, RulesInOrderByKindModelAndCaller) {
     }
 }
 
-TEST(ParserSelection, LaterFamiliesFallBackAndPassThroughKeepsTheReply) {
-    EXPECT_EQ(SelectParser(5, "DD7400", false, ParserUse::Read).parse("anything").status, ParseStatus::Bad);
+TEST(ParserSelection, FrameListsWithoutTheirFramesAndPassThrough) {
+    EXPECT_EQ(SelectParser(5, "DD7400", false, ParserUse::Read).parse("anything").status, ParseStatus::WrongLength);
+    // The request word "GF7400" re-lays a TB8760 reading, for StdMeter_Read only.
+    EXPECT_STREQ(SelectParser(5, "TB8760", false, ParserUse::Read, "GF7400").name, "TB8760 as GF7400");
+    EXPECT_STREQ(SelectParser(5, "TB8760", false, ParserUse::Direct, "GF7400").name, "TB8760");
     Parsed p = SelectParser(5, "WB412U", false, ParserUse::Read).parse("0102ABCD");
     EXPECT_EQ(p.status, ParseStatus::Good);
     EXPECT_EQ(p.text, "0102ABCD");

@@ -21,7 +21,11 @@ struct ModelName {
 constexpr ModelName kModels[] = {
     {"KP3", StdMeterModel::Kp3},         {"KP1N", StdMeterModel::Kp1N},
     {"KP1G", StdMeterModel::Kp1G},       {"PLM6007", StdMeterModel::Plm6007},
-    {"ZAK6009", StdMeterModel::Zak6009},
+    {"ZAK6009", StdMeterModel::Zak6009}, {"DD7400", StdMeterModel::Dd7400},
+    {"TB8760", StdMeterModel::Tb8760},   {"TB8700B", StdMeterModel::Tb8700b},
+    {"LX7000", StdMeterModel::Lx7000},   {"LX9700", StdMeterModel::Lx9700},
+    {"LX7000C", StdMeterModel::Lx7000c}, {"WB412E", StdMeterModel::Wb412e},
+    {"WB412I", StdMeterModel::Wb412i},
 };
 
 std::optional<int> intArg(const std::string& text, int lo, int hi) {
@@ -58,7 +62,8 @@ const char* Synopsis() {
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
            "                [--meter-line N]\n"
-           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
+           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009,\n"
+           "         dd7400, tb8760, tb8700b (A3 frames), lx7000, lx9700, lx7000c, wb412e, wb412i (registers)\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
 
@@ -165,6 +170,10 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
     if (o.stdErrorPct) {
         if (bench.stdMeter.kp) bench.stdMeter.kp->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.plm) bench.stdMeter.plm->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.frame) bench.stdMeter.frame->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.lx) bench.stdMeter.lx->reading.errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.wb412e) bench.stdMeter.wb412e->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.wb412i) bench.stdMeter.wb412i->errorPct = *o.stdErrorPct;
     }
 }
 
