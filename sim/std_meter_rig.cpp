@@ -77,6 +77,11 @@ void AttachStdMeter(StdMeterRig& rig, StdMeterModel model, Line& line, ModbusSla
         case StdMeterModel::Lx7000c: rig.lx = lxOn(line, world, connected, LxLayout::Lx7000c); break;
         case StdMeterModel::Wb412e: rig.wb412e = &line.add<Wb412eMeter>(world, connected); break;
         case StdMeterModel::Wb412i: rig.wb412i = wb412iOn(line, world, connected); break;
+        case StdMeterModel::Gf7400:
+        case StdMeterModel::Gf7404a: rig.gf = &line.add<Gf7400Meter>(world, connected); break;
+        case StdMeterModel::Torva: rig.torva = &line.add<TorvaMeter>(world, connected); break;
+        case StdMeterModel::Wb412u: rig.wb412u = &line.add<Wb412uMeter>(world, 1, connected); break;
+        case StdMeterModel::Vn74: break;
     }
     if (rig.hooked) return;
     rig.hooked = true;

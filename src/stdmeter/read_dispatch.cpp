@@ -2,7 +2,11 @@
 
 #include "transport/recv_bad.h"
 #include "core/state.h"
+#include "core/ports.h"
 #include "stdmeter/frame_meters.h"
+#include "stdmeter/gf7400_meter.h"
+#include "stdmeter/torva_wb412u_meter.h"
+#include "stdmeter/vn74_meter.h"
 #include "stdmeter/kp_meter.h"
 #include "stdmeter/link.h"
 #include "stdmeter/plm_meter.h"
@@ -14,10 +18,6 @@
 namespace tbcom::stdmeter {
 
 namespace {
-
-// Families whose readers are not part of this library build yet: their
-// meters answer nothing usable.
-std::string notYetRead(platform::PortHandle, const std::string&, bool) { return transport::kRecvBad; }
 
 const ReaderRow kKpRow{{}, "DT0", ReadKpMeter};
 
@@ -32,10 +32,10 @@ const std::vector<ReaderRow>& ReaderTable() {
         {{"TB8700B"}, "A0 TB8700B", ReadTb8700bMeter},
         {{"LX-7000C"}, "LX-7000C registers", ReadLx7000cMeter},
         {{"TB8760"}, "A0 TB8760", ReadTb8760Meter},
-        {{"GF7400", "GF7404A"}, "GF7400 frame", notYetRead},
-        {{"VN-74"}, "VN-74 frame", notYetRead, true},
-        {{"TORVA"}, "TORVA frame", notYetRead},
-        {{"WB412U"}, "WB412U", notYetRead},
+        {{"GF7400", "GF7404A"}, "GF7400 frame", ReadGf7400Meter},
+        {{"VN-74"}, "VN-74 frame", ReadVn74Meter, true},
+        {{"TORVA"}, "TORVA frame", ReadTorvaMeter},
+        {{"WB412U"}, "WB412U", ReadWb412uMeter},
         {{"WB412E-1S2"}, "WB412E registers", ReadWb412eMeter},
         {{"WB412I"}, "WB412I registers", ReadWb412iMeter},
         {{""}, "none", nullptr},
@@ -56,6 +56,9 @@ std::string StdMeter_ReadDispatch(platform::PortHandle port, bool recordMode, bo
         if (core::state().outputBusy) return reply;
         if (!noSwitch && !StdLink_Set(port, true)) return reply;
         const ReaderRow& row = ReaderFor(core::state().stdMeterModel);
+        // The VN-74 port's number is learned from the model text only after
+        // the call opened its ports: open it now rather than miss this read.
+        if (row.onVn74Port && core::state().vn74Port == 0) core::EnsurePorts();
         if (row.read) reply = row.read(row.onVn74Port ? core::state().vn74Port : port, core::state().stdMeterModel,
                                        recordMode);
         // Only a good read renews the reading; a failed one leaves it as it
