@@ -31,6 +31,8 @@ struct BenchConfig {
     double maxCurrentA = 100;
     // The device that takes the source's range commands.
     SourceModel source = SourceModel::None;
+    // The VN-74 meter's own line (57600 baud), when it is the standard meter.
+    int vn74Com = 2;
 };
 
 class Bench {
@@ -47,6 +49,7 @@ public:
     VirtualClock clock;
     World world;
     Line line{clock};
+    Line vn74Line{clock};  // the VN-74 meter's port
     SimPlatform platform{clock};
 
     ModbusSlave& controller() { return *controller_; }

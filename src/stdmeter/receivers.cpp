@@ -9,21 +9,16 @@
 
 namespace tbcom::stdmeter {
 
-namespace {
-
-// Clears BusBusy on every way out.
-struct BusyHold {
-    BusyHold() { core::state().busBusy = 1; }
-    ~BusyHold() { core::state().busBusy = 0; }
-};
+BusBusyHold::BusBusyHold() { core::state().busBusy = 1; }
+BusBusyHold::~BusBusyHold() { core::state().busBusy = 0; }
 
 // Collects n bytes; false on the time limit or when OutputBusy stops the
 // wait. Bytes are taken off the port as they come, so the wait blocks on the
 // port instead of spinning on a part-filled queue; bytes past the n-th are
 // dropped. Whatever arrives, the receive ends within the 1 s limit (reaching
 // it ends the receive: more than 999 ms on the tick counter, wrap-safe).
-bool receive(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
-    BusyHold hold;
+bool ReceiveBytes(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
+    BusBusyHold hold;
     auto& p = platform::current();
     h = transport::Usable(h);
     transport::ReceiveDeadline deadline(kReceiveLimitMs - 1, kReceiveLimitMs - 1);
@@ -44,18 +39,16 @@ bool receive(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
     return true;
 }
 
-}  // namespace
-
 std::string ReceiveWithSemicolon(platform::PortHandle h, int n) {
     std::string text;
-    if (!receive(h, n, n >= 100, text)) return transport::kRecvBad;
+    if (!ReceiveBytes(h, n, n >= 100, text)) return transport::kRecvBad;
     if (text.find(';') == std::string::npos) return transport::kRecvBad;
     return text;
 }
 
 std::string ReceiveWithCommas(platform::PortHandle h, int n) {
     std::string text;
-    if (!receive(h, n, true, text)) return transport::kRecvBad;
+    if (!ReceiveBytes(h, n, true, text)) return transport::kRecvBad;
     for (char& c : text)
         if (c == '\r') c = ',';
     if (text.find(',') == std::string::npos || text.empty() || text[0] != 'E') return transport::kRecvBad;

@@ -36,6 +36,15 @@ struct TbcomLibrary {
 };
 
 double NowSeconds();
+// The comma-separated fields of a reading text.
+inline std::vector<std::string> SplitFields(const std::string& text) {
+    std::vector<std::string> out(1);
+    for (char c : text) {
+        if (c == ',') out.emplace_back();
+        else out.back().push_back(c);
+    }
+    return out;
+}
 void SleepSeconds(double s);
 
 class BenchSession : public ::testing::Test {

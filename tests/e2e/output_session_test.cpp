@@ -11,15 +11,6 @@
 namespace tbcom::e2e {
 namespace {
 
-std::vector<std::string> SplitFields(const std::string& text) {
-    std::vector<std::string> out(1);
-    for (char c : text) {
-        if (c == ',') out.emplace_back();
-        else out.back().push_back(c);
-    }
-    return out;
-}
-
 class OutputE2E : public BenchSession {
 protected:
     std::string readStd(bool& ok) {
