@@ -30,6 +30,8 @@ struct BenchConfig {
     double maxCurrentA = 100;
     // The device that takes the source's range commands.
     SourceModel source = SourceModel::None;
+    // COM number of the VN-74's own line (attached with a VN-74 on it).
+    int vn74Com = 2;
 };
 
 class Bench {
@@ -46,6 +48,8 @@ public:
     VirtualClock clock;
     World world;
     Line line{clock};
+    // The VN-74's own line at 57600 baud, on the same clock and world.
+    Line vn74Line{clock};
     SimPlatform platform{clock};
 
     ModbusSlave& controller() { return *controller_; }
@@ -67,7 +71,8 @@ public:
     // too (benchsim adds its meter this way).
     void addStdMeter(StdMeterModel model, int kind = 5, double maxCurrentA = 100);
     SourceRig source;
-    // Puts the source's range device on the line, behind the link switch.
+    // Puts the source's range device on the line, behind the link switch
+    // (the VN-74 on its own line, attached as COM vn74Com).
     void addSource(SourceModel model);
 
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
