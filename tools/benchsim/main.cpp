@@ -5,7 +5,7 @@
 //   benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]...
 //            [--silent POS]... [--std-const X] [--clock POS:SPERDAY]...
 //            [--std-meter MODEL [--std-kind K] [--max-current A] [--std-error PCT]]
-//            [--wire-log FILE] [--meter-line N]
+//            [--wire-log FILE] [--meter-line N] [--source SOURCE [--vn74-com N]]
 //
 // --clock makes the clock of the meter at POS run SPERDAY seconds a day fast
 // (negative: slow) and wires the clock unit to that position. --std-meter
@@ -14,10 +14,13 @@
 // current of A amperes (100); --std-error makes its voltages and currents
 // read PCT percent high. --wire-log writes every burst on the line to FILE
 // when benchsim stops. --meter-line puts the simulated meters under test
-// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>.
+// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>. --source
+// puts the device that takes the source's range commands on the bench line;
+// the VN-74 (vn74) on its own line, DIR/COM<vn74-com> (2).
 //
 // Prints "READY DIR/COM<N>" once the links are in place (then
-// "METER-LINE DIR/COM<N>" with --meter-line), then serves until
+// "METER-LINE DIR/COM<N>" with --meter-line and "VN74-LINE DIR/COM<N>" with
+// the VN-74), then serves until
 // SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log cannot
 // be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
 #include <signal.h>
@@ -78,11 +81,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "benchsim: %s\n", error.c_str());
         return 1;
     }
+    benchsim::PtyLink vn74Link;
+    const bool vn74 = args.source == tbcom::sim::SourceModel::Vn74;
+    if (vn74 && !vn74Link.open(args.dir, args.vn74Com, error)) {
+        std::fprintf(stderr, "benchsim: %s\n", error.c_str());
+        return 1;
+    }
     std::printf("READY %s\n", link.linkPath().c_str());
     if (args.meterLine != 0) std::printf("METER-LINE %s\n", meterLine.linkPath().c_str());
+    if (vn74) std::printf("VN74-LINE %s\n", vn74Link.linkPath().c_str());
     std::fflush(stdout);
 
-    benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop);
+    const benchsim::PumpIo vn74Io{vn74Link.master(), vn74Link.slave(), waitMask, !args.wireLog.empty()};
+    benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop,
+                          vn74 ? &vn74Io : nullptr);
+    vn74Link.close();
     meterLine.stop();
     link.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {

@@ -37,6 +37,7 @@ struct Options {
     std::string wireLog;  // file the wire log is written to on exit
     tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
+    int vn74Com = 2;      // COM number of the VN-74's own line (with --source vn74)
 };
 
 // The one-line synopsis of the options, for the usage text.
