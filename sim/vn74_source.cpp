@@ -7,6 +7,9 @@
 
 namespace tbcom::sim {
 
+namespace {
+
+// The bytes followed by their 16-bit byte sum, high byte first.
 std::string WithSum16(std::string bytes) {
     unsigned sum = 0;
     for (unsigned char c : bytes) sum += c;
@@ -15,12 +18,36 @@ std::string WithSum16(std::string bytes) {
     return bytes;
 }
 
+}  // namespace
+
 void Vn74Source::onBurst(std::string_view burst, Line& line) {
-    if (burst.size() < 6 || static_cast<unsigned char>(burst[0]) != 0xA6) return;
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(burst[k]); };
-    const size_t length = (static_cast<size_t>(b(2)) << 8) | b(3);
-    if (burst.size() != length + 6 || WithSum16(std::string(burst.substr(0, length + 4))) != burst) return;
-    const std::string_view data = burst.substr(4, length);
+    constexpr size_t kLongest = 64;  // no frame of the source is longer
+    pending_ += burst;
+    for (;;) {
+        const size_t head = pending_.find('\xA6');
+        pending_.erase(0, head == std::string::npos ? pending_.size() : head);
+        if (pending_.size() < 4) return;
+        const size_t length = (static_cast<size_t>(static_cast<unsigned char>(pending_[2])) << 8) |
+                              static_cast<unsigned char>(pending_[3]);
+        if (length + 6 > kLongest) {
+            pending_.erase(0, 1);  // not a frame start after all
+            continue;
+        }
+        if (pending_.size() < length + 6) return;
+        const std::string frame = pending_.substr(0, length + 6);
+        if (WithSum16(frame.substr(0, length + 4)) == frame) {
+            pending_.erase(0, frame.size());
+            onFrame(frame, line);
+        } else {
+            pending_.erase(0, 1);
+        }
+    }
+}
+
+void Vn74Source::onFrame(std::string_view frame, Line& line) {
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(frame[k]); };
+    const size_t length = frame.size() - 6;
+    const std::string_view data = frame.substr(4, length);
     if (b(1) == 0x1D && length == 3 && b(4) == 0x02 && b(6) == 0x03) {
         ++frames;
         mode = b(5);

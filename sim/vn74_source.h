@@ -3,8 +3,9 @@
 // 1D with 02 <mode> 03 sets the wiring mode and is answered
 // A6 1D 00 02 <mode> 00 + sum; 32 with 00 <three-phase> 00 <DSP float>
 // sets the energy per pulse of its standard output (1 / pulses per Wh) and
-// is answered A9 32 + sum. A frame with a wrong length or sum goes
-// unanswered. The pulse constant is the bench's standard constant.
+// is answered A9 32 + sum. Bytes gather until a frame is complete, so a
+// host that writes a frame piecemeal is understood; a frame whose sum fails
+// goes unanswered. The pulse constant is the bench's standard constant.
 #pragma once
 
 #include <string>
@@ -25,10 +26,10 @@ public:
     void onBurst(std::string_view burst, Line& line) override;
 
 private:
-    World& world_;
-};
+    void onFrame(std::string_view frame, Line& line);
 
-// bytes followed by their 16-bit byte sum, high byte first.
-std::string WithSum16(std::string bytes);
+    World& world_;
+    std::string pending_;  // bytes of a frame not yet complete
+};
 
 }  // namespace tbcom::sim

@@ -15,9 +15,9 @@ struct StdMeterState {
     std::int32_t lx7000Variant = 0;
     std::uint8_t lx7000D2 = 0;
     std::uint8_t dd7400A0 = 0;
-    // Baud rate of the DD7400 family as decimal text (Set_DD7400_Baud); empty
-    // means 9600.
-    std::string dd7400Baud;
+    // Line speed of the frame-command meters (DD7400, TB8760, TB8700B), as
+    // the direct meter access sets it.
+    std::string dd7400Baud = "9600";
     std::string lastReading;   // last reading text that was not "RECV_BAD"
     // StdReading: the last record-mode reading in the layout of the source
     // output record, but in volts, amperes, degrees and hertz, brought back

@@ -13,7 +13,7 @@ namespace {
 class Vn74LineE2E : public BenchSession {};
 
 TEST_F(Vn74LineE2E, ModeFrameAnsweredOnItsOwnLine) {
-    startBench({"--source", "vn74", "--vn74-com", "6"});
+    startBench({"--source", "vn74", "--vn74-port", "6"});
     tbcom_handle h = 0;
     ASSERT_EQ(lib_->Open485CommPort(&h, "57600,n,8,1", 6), 1);
     ASSERT_EQ(lib_->Send485Data(h, "A61D0003020B0300D6"), 1);  // mode 0B, all phases

@@ -11,8 +11,8 @@
 #include "core/state.h"
 #include "source/drivers/dispatch.h"
 #include "source/drivers/driver_state.h"
+#include "source/drivers/hex_frame_answers.h"
 #include "source/output_record.h"
-#include "stdmeter/hex_frame_receivers.h"
 #include "script_device.h"
 #include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"
@@ -335,7 +335,7 @@ TEST_F(SourceDispatch, HexFrameReceivers) {
     for (const auto& c : cases) {
         dev.replies.push_back(c.reply);
         transport::WriteRaw(h, "?");
-        EXPECT_EQ(c.gf ? stdmeter::ReceiveGf7400(h, c.n) : stdmeter::ReceiveVn74Answer(h, c.n), c.result);
+        EXPECT_EQ(c.gf ? ReceiveGfAnswer(h, c.n) : ReceiveVn74Answer(h, c.n), c.result);
         EXPECT_EQ(core::state().busBusy, 0);
     }
     // A meter reading gives up at once while an output is set; a source's
@@ -343,9 +343,9 @@ TEST_F(SourceDispatch, HexFrameReceivers) {
     core::state().outputBusy = 1;
     dev.replies = {X("02070030061703"), X("02070030061703")};
     transport::WriteRaw(h, "?");
-    EXPECT_EQ(stdmeter::ReceiveGf7400(h, 160), "RECV_BAD");
+    EXPECT_EQ(ReceiveGfAnswer(h, 160), "RECV_BAD");
     transport::WriteRaw(h, "?");
-    EXPECT_EQ(stdmeter::ReceiveGf7400(h, 7), X("02070030061703"));
+    EXPECT_EQ(ReceiveGfAnswer(h, 7), X("02070030061703"));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 //   benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]...
 //            [--silent POS]... [--std-const X] [--clock POS:SPERDAY]...
 //            [--std-meter MODEL [--std-kind K] [--max-current A] [--std-error PCT]]
-//            [--wire-log FILE] [--meter-line N] [--source SOURCE [--vn74-com N]]
+//            [--wire-log FILE] [--meter-line N] [--source SOURCE [--vn74-port N]]
 //
 // --clock makes the clock of the meter at POS run SPERDAY seconds a day fast
 // (negative: slow) and wires the clock unit to that position. --std-meter
@@ -16,10 +16,10 @@
 // when benchsim stops. --meter-line puts the simulated meters under test
 // (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>. --source
 // puts the device that takes the source's range commands on the bench line;
-// the VN-74 (vn74) on its own line, DIR/COM<vn74-com> (2).
+// the VN-74 (vn74) on its own line, DIR/COM<vn74-port> (2).
 //
 // Prints "READY DIR/COM<N>" once the links are in place (then
-// "METER-LINE DIR/COM<N>" with --meter-line and "VN74-LINE DIR/COM<N>" with
+// "METER-LINE DIR/COM<N>" with --meter-line and "VN74 DIR/COM<N>" with
 // the VN-74), then serves until
 // SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log cannot
 // be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     }
     std::printf("READY %s\n", link.linkPath().c_str());
     if (args.meterLine != 0) std::printf("METER-LINE %s\n", meterLine.linkPath().c_str());
-    if (vn74) std::printf("VN74-LINE %s\n", vn74Link.linkPath().c_str());
+    if (vn74) std::printf("VN74 %s\n", vn74Link.linkPath().c_str());
     std::fflush(stdout);
 
     const benchsim::PumpIo vn74Io{vn74Link.master(), vn74Link.slave(), waitMask, !args.wireLog.empty()};

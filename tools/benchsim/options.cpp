@@ -47,7 +47,7 @@ std::optional<std::string> checkTogether(const Options& o) {
         if (c.position > o.positions) return "--clock position out of range";
     if (o.meterLine == o.com) return std::string("--meter-line must differ from --com");
     if (o.source == tbcom::sim::SourceModel::Vn74 && (o.vn74Com == o.com || o.vn74Com == o.meterLine))
-        return std::string("--vn74-com must differ from --com and --meter-line");
+        return std::string("--vn74-port must differ from --com and --meter-line");
     const bool meter = o.stdMeter != StdMeterModel::None;
     if (o.stdErrorPct && !meter) return std::string("--std-error needs --std-meter");
     return std::nullopt;
@@ -59,10 +59,10 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
-           "                [--meter-line N] [--vn74-com N]\n"
+           "                [--meter-line N] [--vn74-port N]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i,\n"
-           "          dd7400, tb8760, tb8700b (A3 frames), gf7400 (02 frames), vn74 (A6 frames on COM<vn74-com>)";
+           "          dd7400, tb8760, tb8700b (A3 frames), gf7400 (02 frames), vn74 (A6 frames on COM<vn74-port>)";
 }
 
 std::optional<StdMeterModel> StdMeterModelByName(const std::string& name) {
@@ -132,9 +132,9 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto n = intArg(val, 1, 255);
             if (!n) return "bad --meter-line " + val;
             o.meterLine = *n;
-        } else if (opt == "--vn74-com") {
+        } else if (opt == "--vn74-port") {
             auto n = intArg(val, 1, 255);
-            if (!n) return "bad --vn74-com " + val;
+            if (!n) return "bad --vn74-port " + val;
             o.vn74Com = *n;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");

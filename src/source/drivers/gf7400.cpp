@@ -1,10 +1,10 @@
 #include "source/drivers/gf7400.h"
 
 #include "source/drivers/driver_state.h"
+#include "source/drivers/hex_frame_answers.h"
 #include "source/drivers/hex_frames.h"
 #include "source/drivers/range_common.h"
 #include "source/drivers/wiring_modes.h"
-#include "stdmeter/hex_frame_receivers.h"
 #include "transport/recv_bad.h"
 #include "transport/serial_port.h"
 
@@ -18,7 +18,7 @@ constexpr int kAnswerBytes = 7;
 // else `answered` tells whether a good answer came.
 bool exchange(platform::PortHandle port, const std::string& frame, bool& answered) {
     if (!transport::WriteHexText(port, frame)) return false;
-    answered = !transport::IsRecvBad(stdmeter::ReceiveGf7400(port, kAnswerBytes));
+    answered = !transport::IsRecvBad(ReceiveGfAnswer(port, kAnswerBytes));
     return true;
 }
 

@@ -2,10 +2,10 @@
 
 #include "core/state.h"
 #include "source/drivers/driver_state.h"
+#include "source/drivers/hex_frame_answers.h"
 #include "source/drivers/hex_frames.h"
 #include "source/drivers/range_std_const.h"
 #include "source/drivers/wiring_modes.h"
-#include "stdmeter/hex_frame_receivers.h"
 #include "transport/codecs.h"
 #include "transport/serial_port.h"
 #include "transport/timing.h"
@@ -25,14 +25,14 @@ bool Vn74Driver(platform::PortHandle, std::int32_t wiringMode, double voltage, d
     if (port == 0) return false;
     DriverState& st = driverState();
     transport::WriteHexText(port, FrameA6("A61D000302" + Vn74ModeCode(wiringMode, st.allPhases) + "03"));
-    stdmeter::ReceiveVn74Answer(port, 8);
+    ReceiveVn74Answer(port, 8);
     transport::Delay(0.05);
 
     const bool threePhase = (wiringMode >= 3 && wiringMode <= 7) || wiringMode == 100;
     const double k = RangeStdConst(voltage, current) / 1000;
     const std::string value = transport::EncodeDspFloat(1 / k);
     transport::WriteHexText(port, FrameA6("A632000700" + std::string(threePhase ? "01" : "00") + "00" + value));
-    stdmeter::ReceiveVn74Answer(port, 4);
+    ReceiveVn74Answer(port, 4);
 
     st.lastVoltageRange = "00";
     st.lastCurrentRange = "00";

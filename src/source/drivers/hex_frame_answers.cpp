@@ -1,4 +1,4 @@
-#include "stdmeter/hex_frame_receivers.h"
+#include "source/drivers/hex_frame_answers.h"
 
 #include <cstdint>
 
@@ -10,7 +10,7 @@
 #include "transport/recv_bad.h"
 #include "transport/serial_port.h"
 
-namespace tbcom::stdmeter {
+namespace tbcom::source::drivers {
 
 namespace {
 
@@ -28,7 +28,7 @@ bool collect(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
     BusyHold hold;
     auto& p = platform::current();
     h = transport::Usable(h);
-    transport::ReceiveDeadline deadline(kReceiveLimitMs - 1, kReceiveLimitMs - 1);
+    transport::ReceiveDeadline deadline(stdmeter::kReceiveLimitMs - 1, stdmeter::kReceiveLimitMs - 1);
     out.clear();
     std::uint8_t chunk[512];
     while (static_cast<int>(out.size()) < n) {
@@ -63,10 +63,10 @@ std::string ReceiveVn74Answer(platform::PortHandle h, int n) {
     return vn74FrameGood(hex) ? hex : transport::kRecvBad;
 }
 
-std::string ReceiveGf7400(platform::PortHandle h, int n) {
+std::string ReceiveGfAnswer(platform::PortHandle h, int n) {
     std::string bytes;
     if (n < 1 || !collect(h, n, n >= 100, bytes)) return transport::kRecvBad;
     return bytes.find('\x03') == std::string::npos ? std::string(transport::kRecvBad) : bytes;
 }
 
-}  // namespace tbcom::stdmeter
+}  // namespace tbcom::source::drivers
