@@ -14,12 +14,11 @@ namespace {
 
 constexpr int kAnswerBytes = 7;
 
-// Sends one frame and reads its answer; false when the write failed,
-// else `answered` tells whether a good answer came.
-bool exchange(platform::PortHandle port, const std::string& frame, bool& answered) {
-    if (!transport::WriteHexText(port, frame)) return false;
-    answered = !transport::IsRecvBad(ReceiveGfAnswer(port, kAnswerBytes));
-    return true;
+// Sends one frame and reads its answer: true when a good answer came. (A
+// write the port drops shows as a missing answer.)
+bool answered(platform::PortHandle port, const std::string& frame) {
+    transport::WriteHexText(port, frame);
+    return !transport::IsRecvBad(ReceiveGfAnswer(port, kAnswerBytes));
 }
 
 }  // namespace
@@ -46,25 +45,21 @@ std::string GfSubRangeCode(double current) {
 std::string PickGfVoltage(const std::string&, double voltage) { return GfVoltageCode(voltage); }
 
 bool GfDriver(platform::PortHandle port, std::int32_t wiringMode, double voltage, double current) {
+    // Only an unanswered mode or current frame is a failure.
     DriverState& st = driverState();
-    const bool result = true;
-    bool answered = false;
     const std::string mode = WiringModeRow(wiringMode).gf;
     if (mode != st.lastModeCode) {
-        if (!exchange(port, Frame02("42", mode), answered)) return result;
-        if (!answered) return false;
+        if (!answered(port, Frame02("42", mode))) return false;
         st.lastModeCode = mode;
     }
     const std::string u = GfVoltageCode(voltage);
-    if (!exchange(port, Frame02("53", u), answered)) return result;
-    if (answered) st.lastVoltageRange = u;  // a missing answer here is not a failure
+    if (answered(port, Frame02("53", u))) st.lastVoltageRange = u;
     const std::string i = GfCurrentCode(current);
-    if (!exchange(port, Frame02("30", i), answered)) return result;
-    if (!answered) return false;
+    if (!answered(port, Frame02("30", i))) return false;
     st.lastCurrentRange = i;
-    exchange(port, Frame02(GfSubRangeCommand(wiringMode), GfSubRangeCode(current)), answered);
-    if (Designation() == "GF7400") exchange(port, Frame02("35", "01"), answered);
-    return result;
+    answered(port, Frame02(GfSubRangeCommand(wiringMode), GfSubRangeCode(current)));
+    if (Designation() == "GF7400") answered(port, Frame02("35", "01"));
+    return true;
 }
 
 }  // namespace tbcom::source::drivers
