@@ -29,7 +29,7 @@ std::optional<SourceModel> SourceModelByName(const std::string& name) {
     } names[] = {{"KP", SourceModel::Kp},         {"PLM6007", SourceModel::Plm6007}, {"ZAK6009", SourceModel::Zak6009},
                  {"LX7000", SourceModel::Lx7000}, {"WB412I", SourceModel::Wb412i}, {"DD7400", SourceModel::Dd7400},
                  {"TB8760", SourceModel::Tb8760}, {"TB8700B", SourceModel::Tb8700b}, {"VN74", SourceModel::Vn74},
-                 {"GF7400", SourceModel::Gf7400}};
+                 {"GF7400", SourceModel::Gf7400}, {"GF7404A", SourceModel::Gf7400}};
     for (const auto& m : names)
         if (n == m.name) return m.model;
     return std::nullopt;

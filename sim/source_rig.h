@@ -40,8 +40,8 @@ void AttachSource(SourceRig& rig, SourceModel model, Line& line, World& world, s
                   Line& vn74Line);
 
 // The model named on benchsim's command line ("kp", "plm6007", "zak6009",
-// "lx7000", "wb412i", "dd7400", "tb8760", "tb8700b", "vn74", "gf7400", any
-// case); nullopt for another name.
+// "lx7000", "wb412i", "dd7400", "tb8760", "tb8700b", "vn74", "gf7400" or
+// "gf7404a", any case); nullopt for another name.
 std::optional<SourceModel> SourceModelByName(const std::string& name);
 
 }  // namespace tbcom::sim

@@ -239,7 +239,13 @@ TEST_F(SourceDispatch, HexFrameSourcesOnTheWire) {
     // the source delivers up to 1.2 times that.
     EXPECT_DOUBLE_EQ(Measure(bench.world.source, 0, 0).i, 0.6);
     EXPECT_EQ(bench.source.gf->meterSwitch, 1);
+    // The TB8700B waits 0.5 s at its new baud rate before its frames.
+    ASSERT_TRUE(run("TB8700B", 100, 220, 5));
+    auto t = WriteTimes(bench.line);
+    const double tb8700b = t[1] - t[0];
     ASSERT_TRUE(run("TB8760", 100, 220, 5));
+    t = WriteTimes(bench.line);
+    EXPECT_NEAR(tb8700b - (t[1] - t[0]), 0.5, 1e-6);
     EXPECT_EQ(bench.source.tb8760->frameCode + bench.source.tb8760->phaseFlag, 0x10 + 1);
     // The DD7400 at its own baud rate; its 1.23 A range lets 1.476 A flow.
     stdmeter::stdState().dd7400Baud = "4800";

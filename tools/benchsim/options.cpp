@@ -62,7 +62,7 @@ const char* Synopsis() {
            "                [--meter-line N] [--vn74-port N]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i,\n"
-           "          dd7400, tb8760, tb8700b (A3 frames), gf7400 (02 frames), vn74 (A6 frames on COM<vn74-port>)";
+           "          dd7400, tb8760, tb8700b (A3 frames), gf7400, gf7404a (02 frames), vn74 (A6 frames on COM<vn74-port>)";
 }
 
 std::optional<StdMeterModel> StdMeterModelByName(const std::string& name) {
