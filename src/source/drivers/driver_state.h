@@ -15,8 +15,8 @@ struct DriverState {
     std::int32_t ctRatioWritten = 0;  // WB412I ratio last read from or written to the meter
     std::int32_t ctRatioChosen = 0;   // CT-parameter ratio chosen with it
     std::int32_t lxRangeIndex = -1;   // -1 before the first LX range lookup
-    // Set by the output computation when the request drives all three phases
-    // alike; the VN-74 then takes the all-phases mode code.
+    // Set by the output computation for a request on all phases (element "H",
+    // or three non-zero currents); the VN-74 then takes its all-phases mode.
     bool allPhases = false;
 };
 
