@@ -30,11 +30,13 @@ void Bench::addStdMeter(StdMeterModel model, int kind, double maxCurrentA) {
 
 void Bench::addSource(SourceModel model) {
     AttachStdMeter(stdMeter, StdMeterModel::None, line, *controller_, world);  // the link switch's hooks
-    AttachSource(source, model, line, world, [this] { return stdMeter.meterConnected(*controller_); });
+    AttachSource(source, model, line, world, [this] { return stdMeter.meterConnected(*controller_); }, vn74Line);
+    if (model == SourceModel::Vn74) platform.attach(cfg_.vn74Com, vn74Line);
 }
 
 void Bench::dropRecords() {
     line.clearLog();
+    vn74Line.clearLog();
     controller_->writes.clear();
     if (source.lx) source.lx->writes.clear();
     if (source.wb) source.wb->writes.clear();

@@ -31,7 +31,7 @@ struct BenchConfig {
     double maxCurrentA = 100;
     // The device that takes the source's range commands.
     SourceModel source = SourceModel::None;
-    // The VN-74 meter's own line (57600 baud), when it is the standard meter.
+    // COM number of the VN-74's own line (its meter, its source or both).
     int vn74Com = 2;
 };
 
@@ -49,7 +49,8 @@ public:
     VirtualClock clock;
     World world;
     Line line{clock};
-    Line vn74Line{clock};  // the VN-74 meter's port
+    // The VN-74's own line at 57600 baud, on the same clock and world.
+    Line vn74Line{clock};
     SimPlatform platform{clock};
 
     ModbusSlave& controller() { return *controller_; }
@@ -73,7 +74,8 @@ public:
     // too (benchsim adds its meter this way).
     void addStdMeter(StdMeterModel model, int kind = 5, double maxCurrentA = 100);
     SourceRig source;
-    // Puts the source's range device on the line, behind the link switch.
+    // Puts the source's range device on the line, behind the link switch
+    // (the VN-74 on its own line, attached as COM vn74Com).
     void addSource(SourceModel model);
 
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }

@@ -32,16 +32,14 @@ struct RangeRow {
     bool keepLast;
 };
 
-// The hex-frame models' pickers answer "None" until their protocols exist
-// (their drivers refuse every range meanwhile).
 const RangeRow kRangeRows[] = {
-    {{"DD7400", "TB8760"}, drivers::PickNoRange, drivers::PickNoRange, false},
-    {{"TB8700B"}, drivers::PickNoRange, drivers::PickNoRange, false},
+    {{"DD7400", "TB8760"}, drivers::PickDd7400Voltage, drivers::PickDd7400Current, false},
+    {{"TB8700B"}, drivers::PickDd7400Voltage, drivers::PickTb8700bCurrent, false},
     {{"PLM 600.7"}, drivers::PickManualVoltage, nullptr, false},
     {{"LX-7000D", "LX-7000B"}, drivers::PickLx7000Voltage, nullptr, false},
-    {{"VN-74"}, drivers::PickNoRange, nullptr, false},
+    {{"VN-74"}, drivers::PickVn74Voltage, nullptr, false},
     {{"LX-9700", "LX-7000C", "TORVA", "\x5B\xCE\xDE\x5D"}, nullptr, nullptr, true},
-    {{"GF7400", "GF7404A"}, drivers::PickNoRange, nullptr, false},
+    {{"GF7400", "GF7404A"}, drivers::PickGfVoltage, nullptr, false},
 };
 
 std::string& lastVoltageRange() { return drivers::driverState().lastVoltageRange; }
@@ -131,7 +129,8 @@ int compute(platform::PortHandle h, const OutputRequest& r, bool custom) {
         transport::Delay(0.3);
     }
     const bool threeI = r.iPercent.size() >= 3;
-    cs.allPhases = custom ? !(threeI && (r.iPercent[0] == 0 || r.iPercent[1] == 0 || r.iPercent[2] == 0))
+    // The VN-74 driver picks its mode code by it.
+    drivers::driverState().allPhases = custom ? !(threeI && (r.iPercent[0] == 0 || r.iPercent[1] == 0 || r.iPercent[2] == 0))
                           : r.phaseText == "H";
     const std::string model = st.stdMeterModel;
     const bool d2 = stdmeter::stdState().lx7000D2 != 0;

@@ -56,7 +56,6 @@ struct RequestState {
 struct ComputeState {
     double currentRangeBasis = 0;  // amperes: largest requested current, before transformer factors
     std::uint8_t sentZeroCurrentMarker = 0;  // copy of zeroCurrentRequest, consumed by one send
-    std::uint8_t allPhases = 0;   // the request drives all phases (read by a source driver)
     std::uint8_t rangesAgain = 0; // ranges were set a second time after the output
     char lastPfLetter = 'L';      // "L" or "C" of the last power-factor text
     int correctionAttempts = 0;   // readings the last correction loop took

@@ -24,7 +24,7 @@ inline constexpr std::uint8_t kPort = 3;
     X(SetStdConst) X(StdMeter_Read) X(SetRefClock) X(Clock_Test_StartL) X(Clock_Test_Read)                \
     X(Clock_Test_ReadL) X(Clock_Test_Stop) X(Clock_Error_Start) X(Clock_Error_Read) X(Set_485_Channel)    \
     X(ConstTest_Start) X(Count_Read) X(ConstPulse_Read) X(SetRS485On) X(GetRS485On) X(Open485CommPort)    \
-    X(Close485CommPort) X(Set485CommPort) X(Send485Data) X(Recv645Data) X(SetHDLCPara) X(SendHDLCData)  \
+    X(Close485CommPort) X(Set485CommPort) X(Send485Data) X(Recv485Data) X(Recv645Data) X(SetHDLCPara) X(SendHDLCData)  \
     X(RecvHDLCData) X(Read_SerialNumber) X(Set485ByteDealy) X(Adjust_UI) X(Power_Off)
 
 struct TbcomLibrary {

@@ -52,7 +52,8 @@ std::optional<std::string> checkTogether(const Options& o) {
     for (auto& c : o.clocks)
         if (c.position > o.positions) return "--clock position out of range";
     if (o.meterLine == o.com) return std::string("--meter-line must differ from --com");
-    if (o.stdMeter == StdMeterModel::Vn74 && (o.vn74Com == o.com || o.vn74Com == o.meterLine))
+    if ((o.source == tbcom::sim::SourceModel::Vn74 || o.stdMeter == StdMeterModel::Vn74) &&
+        (o.vn74Com == o.com || o.vn74Com == o.meterLine))
         return std::string("--vn74-port must differ from --com and --meter-line");
     const bool meter = o.stdMeter != StdMeterModel::None;
     if (o.stdErrorPct && !meter) return std::string("--std-error needs --std-meter");
@@ -68,8 +69,9 @@ const char* Synopsis() {
            "                [--source-error PCT|PA:PB:PC] [--source-settle S] [--meter-line N] [--vn74-port N]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009,\n"
            "         dd7400, tb8760, tb8700b (A3 frames), lx7000, lx9700, lx7000c, wb412e,\n"
-           "         wb412i (registers), gf7400, gf7404a, torva, wb412u, vn74 (on its own port, --vn74-port)\n"
-           "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
+           "         wb412i (registers), gf7400, gf7404a, torva, wb412u, vn74 (on COM<vn74-port>)\n"
+           "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i,\n"
+           "          dd7400, tb8760, tb8700b (A3 frames), gf7400, gf7404a (02 frames), vn74 (A6 frames on COM<vn74-port>)";
 }
 
 std::optional<StdMeterModel> StdMeterModelByName(const std::string& name) {
@@ -174,6 +176,7 @@ tbcom::sim::BenchConfig BenchConfigOf(const Options& o) {
     cfg.stdMeterKind = o.stdKind;
     cfg.maxCurrentA = o.maxCurrentA;
     cfg.source = o.source;
+    cfg.vn74Com = o.vn74Com;
     return cfg;
 }
 
@@ -201,6 +204,7 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
         if (bench.stdMeter.gf) bench.stdMeter.gf->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.torva) bench.stdMeter.torva->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.wb412u) bench.stdMeter.wb412u->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.vn74) bench.stdMeter.vn74->errorPct = *o.stdErrorPct;
     }
 }
 

@@ -41,7 +41,7 @@ struct Options {
     // The power source's gain error per phase (percent) and its ramp time.
     std::optional<std::array<double, 3>> sourceErrorPct;
     std::optional<double> sourceSettleSeconds;
-    int vn74Com = 2;      // COM number of the VN-74 meter's own port
+    int vn74Com = 2;      // COM number of the VN-74's own line (meter, source or both)
 };
 
 // The one-line synopsis of the options, for the usage text.
