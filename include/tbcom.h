@@ -404,6 +404,39 @@ TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double *u, double *i, const char *mo
 TBCOM_API tbcom_bool TBCOM_CALL Set_StdMeter_Channel(const char *model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
                                                       uint8_t port);
 
+/* ---- Dips and interruptions -------------------------------------------------
+ * The dip programme goes to the bench controller (Modbus device 177) from
+ * register 0x0130, the interruptions to the interruption controller (device
+ * 178), both on the bench port. Times are sent in hundredths of the host's
+ * unit: a time is limited to 0..17280000 hundredths (0..172800 units), a
+ * count to 0..9999, the other 16-bit fields to 0..65535 (a negative value or
+ * NaN is sent as 0). The writing functions own the bench port while they
+ * run: they give up (0, nothing sent) when another exchange's reader still
+ * holds the port 0.5 s later, and try the write up to five times 0.3 s
+ * apart (at most about 4 s). Each returns 0 when the bench port cannot be
+ * opened. */
+
+/* Dip programme: d1..d4 times, n dips, d5, w1, w2 (note the order of w2 and
+ * w1). Stored in the voltage parameter block; the wave type is kept. */
+TBCOM_API tbcom_bool TBCOM_CALL VFall_Start(double d1, double d2, double d3, double d4, double d5, int32_t n,
+                                             int32_t w2, int32_t w1, uint8_t port);
+/* As VFall_Start with d6 and two percentages a and b (0..600, sent in
+ * hundredths). */
+TBCOM_API tbcom_bool TBCOM_CALL EnVFall_Start(double d1, double d2, double d3, double d4, double d5, double d6,
+                                               double a, double b, int32_t n, int32_t w2, int32_t w1, uint8_t port);
+/* A dip counter of the controller (which != 0: register 0x0140, else
+ * 0x012A), 0 on failure. One read, at most 1.5 s. */
+TBCOM_API int32_t TBCOM_CALL VFall_Times(int32_t which, uint8_t port);
+/* The interruption counter, whose four hex digits are decimal digits
+ * (0x0012 is 12); -1 when it does not answer or a digit is A..F. One read,
+ * at most 1.5 s. */
+TBCOM_API int32_t TBCOM_CALL VBreak_Read(uint8_t port);
+/* Wave type 0, then the interruption parameters d2 and d4 (in hundredths)
+ * and n of the last dip programme, each limited to 9999. */
+TBCOM_API tbcom_bool TBCOM_CALL VBreakOff(uint8_t port);
+/* Stops the interruptions. */
+TBCOM_API tbcom_bool TBCOM_CALL VBreakStop(uint8_t port);
+
 /* ---- RS-485 meter port ------------------------------------------------------
  * The port to the meters under test belongs to the host: it holds the handle
  * and passes it to every call (0 = not open). Frames cross as upper-case hex
