@@ -404,6 +404,33 @@ TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double *u, double *i, const char *mo
 TBCOM_API tbcom_bool TBCOM_CALL Set_StdMeter_Channel(const char *model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
                                                       uint8_t port);
 
+/* ---- Harmonics ---------------------------------------------------------------
+ * Two ways to a distorted output. The per-phase harmonic fields travel with
+ * the next output request (wave type 2). The harmonic value list (51
+ * entries) becomes six synthesized waveforms with the next output request
+ * (wave type 4): voltages A, B, C and currents A, B, C, one period of 720
+ * samples each, corrected by the angle corrections of "tbtest.ini"
+ * (section "JIAODUXZ", keys "Ub", "Uc", "Ia", "Ib", "Ic", degrees) and the
+ * amplitude corrections of the table "xbxz.dbf" (fields XBCS, the order,
+ * and DYAXZ, DYBXZ, DYCXZ, DLAXZ, DLBXZ, DLCXZ), both read from the host
+ * program's directory when they exist; the request then downloads them (18
+ * segments 0.45 s apart) and empties the list. */
+
+/* Per-phase harmonic fields from elements 0..2 of four host arrays, each
+ * passed as its first element and the index of its last (at least 2; an
+ * array that is NULL or shorter changes nothing at all). Wave type 2. */
+TBCOM_API void TBCOM_CALL Set_Harmonic_Data(const double *a, int32_t aHigh, const int32_t *b, int32_t bHigh,
+                                             const double *c, int32_t cHigh, const double *d, int32_t dHigh);
+/* Phase A's fields a, b, c, d; phases B and C 0. Wave type 2. */
+TBCOM_API void TBCOM_CALL Set_Harmonic_Data1(double a, int32_t b, double c, double d);
+/* Appends one entry to the harmonic value list: key "U", "U1", "U2", "U3"
+ * (all or one voltage), "I", "I1", "I2", "I3" (currents) or "UI" (voltages
+ * and currents, amplitude only); order 1..51 (others are skipped by the
+ * synthesis); content in percent of the fundamental (at most 100 after
+ * correction); phase in degrees. Wave type 4. A 52nd entry before the list
+ * is used is refused. */
+TBCOM_API void TBCOM_CALL SetHarmValue(const char *key, int32_t order, double content, double phase);
+
 /* ---- Dips and interruptions -------------------------------------------------
  * The dip programme goes to the bench controller (Modbus device 177) from
  * register 0x0130, the interruptions to the interruption controller (device
