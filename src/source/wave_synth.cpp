@@ -21,14 +21,15 @@ constexpr std::int64_t kSkippedOrder = 100;
 
 double numberOr(std::string_view text, double fallback) { return core::TryTextToFloat(text).value_or(fallback); }
 
-// Into (0, 360] from above, by whole turns; below 0 one turn is added. A
-// turn is not 2 pi here (P is not pi), so whole turns are taken off as the
-// firmware's tables were made, but in one step instead of a loop.
+// Into (0, 360] from above, by whole turns; below 0 one turn is added
+// (once). A turn is not 2 pi here (P is not pi), so 720 must become 360,
+// not 0. fmod is exact, so this is what subtracting 360 in a loop gives,
+// without the loop that a huge angle would never leave.
 double normalise(double phi) {
     if (!std::isfinite(phi)) return 0;
     if (phi > 360) {
-        phi -= std::ceil((phi - 360) / 360) * 360;
-        while (phi > 360) phi -= 360;
+        phi = std::fmod(phi, 360);
+        if (phi == 0) phi = 360;
     }
     if (phi < 0) phi += 360;
     return phi;

@@ -1,6 +1,5 @@
-// dBASE tables written by shapelib's command-line tools (dbfcreate,
-// dbfadd; Debian package shapelib), so that the reader is checked against
-// files it did not write itself.
+// dBASE tables written by shapelib's dbfcreate and dbfadd (Debian package
+// shapelib), so that the reader is checked against files it did not write.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,36 +8,27 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
+
+#define SKIP_WITHOUT_DBF_TOOLS()                                                                          \
+    if (std::system("command -v dbfcreate >/dev/null 2>&1 && command -v dbfadd >/dev/null 2>&1") != 0) \
+    GTEST_SKIP() << "dbfcreate/dbfadd not found: install the Debian package shapelib to run this test"
 
 namespace tbcom::test {
 
-inline bool DbfToolsPresent() {
-    return std::system("command -v dbfcreate >/dev/null 2>&1 && command -v dbfadd >/dev/null 2>&1") == 0;
-}
-
-#define SKIP_WITHOUT_DBF_TOOLS()                                                                      \
-    if (!DbfToolsPresent())                                                                           \
-    GTEST_SKIP() << "dbfcreate/dbfadd not found: install the Debian package shapelib to run this test"
-
-// A correction table: XBCS N(3,0) and the six correction fields N(10,4),
-// one record per row of seven texts, in order.
-inline std::string WriteCorrectionTable(const std::string& name, const std::vector<std::vector<std::string>>& rows,
-                                        const std::string& xbcsType = "-n XBCS 3 0") {
-    const auto path = (std::filesystem::temp_directory_path() / name).string();
-    std::filesystem::remove(path);
-    std::string cmd = "dbfcreate '" + path + "' " + xbcsType;
+// XBCS (N 3.0 unless given) and the six correction fields N 10.4, one
+// record per row of seven texts.
+inline std::string WriteCorrectionTable(const std::vector<std::vector<std::string>>& rows,
+                                        const std::string& xbcs = "-n XBCS 3 0") {
+    const auto path = (std::filesystem::temp_directory_path() / "tbcom_test_table.dbf").string();
+    std::string cmd = "dbfcreate '" + path + "' " + xbcs;
     for (const char* f : {"DYAXZ", "DYBXZ", "DYCXZ", "DLAXZ", "DLBXZ", "DLCXZ"}) cmd += std::string(" -n ") + f + " 10 4";
-    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
     for (const auto& row : rows) {
-        std::string add = "dbfadd '" + path + "'";
-        for (const auto& v : row) add += " '" + v + "'";
-        EXPECT_EQ(std::system(add.c_str()), 0) << add;
+        cmd += " && dbfadd '" + path + "'";
+        for (const auto& v : row) cmd += " '" + v + "'";
     }
-    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
     std::ostringstream ss;
-    ss << in.rdbuf();
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
     std::filesystem::remove(path);
     return ss.str();
 }
