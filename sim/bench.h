@@ -16,6 +16,7 @@
 #include "power_measure_unit.h"
 #include "sim_platform.h"
 #include "source_rig.h"
+#include "source_regulator.h"
 #include "std_meter_rig.h"
 #include "waveform_memory.h"
 #include "world.h"
@@ -51,6 +52,8 @@ public:
     SimPlatform platform{clock};
 
     ModbusSlave& controller() { return *controller_; }
+    // The power source behind the controller's output registers.
+    SourceRegulator& regulator() { return *regulator_; }
     BenchBoard& board() { return *board_; }
     ClockUnit& clockUnit() { return *clockUnit_; }
     // Forgets what the devices recorded for tests (the wire log, frames and
@@ -85,6 +88,7 @@ public:
 private:
     BenchConfig cfg_;
     ModbusSlave* controller_;
+    SourceRegulator* regulator_;
     BenchBoard* board_;
     ClockUnit* clockUnit_;
     std::vector<PositionUnit*> units_;

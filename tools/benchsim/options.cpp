@@ -57,7 +57,7 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
-           "                [--meter-line N]\n"
+           "                [--source-error PCT|PA:PB:PC] [--source-settle S] [--meter-line N]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
@@ -129,6 +129,19 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto n = intArg(val, 1, 255);
             if (!n) return "bad --meter-line " + val;
             o.meterLine = *n;
+        } else if (opt == "--source-error") {
+            std::array<double, 3> e{};
+            const bool one = val.find(':') == std::string::npos;
+            for (int k = 0; k < 3; ++k) {
+                auto x = floatArg(one ? val : tbcom::core::SepField(val, ":", k + 1));
+                if (!x || std::fabs(*x) >= 100) return "bad --source-error " + val + " (want PCT or PA:PB:PC)";
+                e[static_cast<size_t>(k)] = *x;
+            }
+            o.sourceErrorPct = e;
+        } else if (opt == "--source-settle") {
+            auto x = floatArg(val);
+            if (!x || *x < 0 || *x > 60) return "bad --source-settle " + val + " (0 to 60 s)";
+            o.sourceSettleSeconds = *x;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;
@@ -162,6 +175,8 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
         tbcom::sim::ConfigureClockError(bench.world, c.position, c.secondsPerDay);
         bench.clockUnit().position = c.position;
     }
+    if (o.sourceErrorPct) bench.regulator().gainErrorPct = *o.sourceErrorPct;
+    if (o.sourceSettleSeconds) bench.regulator().settleSeconds = *o.sourceSettleSeconds;
     if (o.stdErrorPct) {
         if (bench.stdMeter.kp) bench.stdMeter.kp->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.plm) bench.stdMeter.plm->errorPct = *o.stdErrorPct;

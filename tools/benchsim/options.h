@@ -2,6 +2,7 @@
 // wired, checked before anything is set up.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct Options {
     std::string wireLog;  // file the wire log is written to on exit
     tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
+    // The power source's gain error per phase (percent) and its ramp time.
+    std::optional<std::array<double, 3>> sourceErrorPct;
+    std::optional<double> sourceSettleSeconds;
 };
 
 // The one-line synopsis of the options, for the usage text.
