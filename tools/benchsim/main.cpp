@@ -5,7 +5,7 @@
 //   benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]...
 //            [--silent POS]... [--std-const X] [--clock POS:SPERDAY]...
 //            [--std-meter MODEL [--std-kind K] [--max-current A] [--std-error PCT]]
-//            [--wire-log FILE] [--meter-line N]
+//            [--wire-log FILE] [--meter-line N] [--waves FILE]
 //
 // --clock makes the clock of the meter at POS run SPERDAY seconds a day fast
 // (negative: slow) and wires the clock unit to that position. --std-meter
@@ -14,12 +14,14 @@
 // current of A amperes (100); --std-error makes its voltages and currents
 // read PCT percent high. --wire-log writes every burst on the line to FILE
 // when benchsim stops. --meter-line puts the simulated meters under test
-// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>.
+// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>. --waves
+// writes the six waveform tables the bench controller holds to FILE (one
+// line of 720 bytes in hex per channel) when benchsim stops.
 //
 // Prints "READY DIR/COM<N>" once the links are in place (then
 // "METER-LINE DIR/COM<N>" with --meter-line), then serves until
-// SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log cannot
-// be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
+// SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log or the
+// waveform file cannot be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
 #include <signal.h>
 
 #include <cstdio>
@@ -87,6 +89,10 @@ int main(int argc, char** argv) {
     link.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {
         std::fprintf(stderr, "benchsim: cannot write %s\n", args.wireLog.c_str());
+        return 1;
+    }
+    if (!args.waves.empty() && !benchsim::WriteWaveTables(bench.waves, args.waves)) {
+        std::fprintf(stderr, "benchsim: cannot write %s\n", args.waves.c_str());
         return 1;
     }
     return 0;

@@ -57,7 +57,7 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
-           "                [--source-error PCT|PA:PB:PC] [--source-settle S] [--meter-line N]\n"
+           "                [--source-error PCT|PA:PB:PC] [--source-settle S] [--meter-line N] [--waves FILE]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
@@ -145,6 +145,9 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;
+        } else if (opt == "--waves") {
+            if (val.empty()) return std::string("bad --waves (empty file name)");
+            o.waves = val;
         } else {
             return "unknown option " + opt;
         }
