@@ -520,8 +520,8 @@ TBCOM_API void TBCOM_CALL SetHarmValue(const char *key, int32_t order, double co
  * NaN is sent as 0). The writing functions own the bench port while they
  * run: they give up (0, nothing sent) when another exchange's reader still
  * holds the port 0.5 s later, and try the write up to five times 0.3 s
- * apart (at most about 4 s). Each returns 0 when the bench port cannot be
- * opened. */
+ * apart (about 4 s when the controller is silent, 9.5 s at most whatever it
+ * sends). Each returns 0 when the bench port cannot be opened. */
 
 /* Dip programme: d1..d4 times, n dips, d5, w1, w2 (note the order of w2 and
  * w1). Stored in the voltage parameter block; the wave type is kept. */
