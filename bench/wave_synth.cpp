@@ -7,30 +7,30 @@
 
 namespace {
 
-using tbcom::source::WaveSpec;
+using tbcom::source::WaveChannel;
 
-std::array<WaveSpec, tbcom::source::kWaveChannels> FullSpecs() {
-    std::array<WaveSpec, tbcom::source::kWaveChannels> specs{};
-    for (size_t c = 0; c < specs.size(); ++c) {
-        specs[c].phi = 120.0 * static_cast<double>(c % 3) + (c >= 3 ? 30 : 0);
-        for (size_t k = 0; k < specs[c].amplitude.size(); ++k) {
-            specs[c].amplitude[k] = k == 0 ? 100 : 40.0 / static_cast<double>(k + 1);
-            specs[c].phase[k] = 7.0 * static_cast<double>(k);
+std::array<WaveChannel, tbcom::source::kWaveChannels> FullChannels() {
+    std::array<WaveChannel, tbcom::source::kWaveChannels> channels{};
+    for (size_t c = 0; c < channels.size(); ++c) {
+        channels[c].phi = 120.0 * static_cast<double>(c % 3) + (c >= 3 ? 30 : 0);
+        for (size_t k = 0; k < channels[c].amplitude.size(); ++k) {
+            channels[c].amplitude[k] = k == 0 ? 100 : 40.0 / static_cast<double>(k + 1);
+            channels[c].phase[k] = 7.0 * static_cast<double>(k);
         }
     }
-    return specs;
+    return channels;
 }
 
 void BM_SynthesisSixChannels51Orders(benchmark::State& st) {
-    const auto specs = FullSpecs();
-    for (auto _ : st) benchmark::DoNotOptimize(tbcom::source::SynthesizeWaves(specs));
+    const auto channels = FullChannels();
+    for (auto _ : st) benchmark::DoNotOptimize(tbcom::source::SynthesizeWaves(channels));
 }
 BENCHMARK(BM_SynthesisSixChannels51Orders)->Unit(benchmark::kMillisecond);
 
 void BM_DirectFormulaSixChannels51Orders(benchmark::State& st) {
-    const auto specs = FullSpecs();
+    const auto channels = FullChannels();
     for (auto _ : st)
-        for (const WaveSpec& s : specs) benchmark::DoNotOptimize(tbcom::source::SynthesizeDirect(s));
+        for (const WaveChannel& s : channels) benchmark::DoNotOptimize(tbcom::source::SynthesizeDirect(s));
 }
 BENCHMARK(BM_DirectFormulaSixChannels51Orders)->Unit(benchmark::kMillisecond);
 

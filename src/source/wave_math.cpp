@@ -33,11 +33,11 @@ WaveTable toBytes(const std::array<double, kWaveBytes>& s, double peak) {
 // sin(k theta - psi) = cos(psi) sin(k theta) - sin(psi) cos(k theta): the
 // sines and cosines of k theta for one step serve all six channels, and are
 // built from those of theta by rotation instead of 51 sine calls.
-std::array<WaveTable, kWaveChannels> SynthesizeWaves(const std::array<WaveSpec, kWaveChannels>& specs) {
+std::array<WaveTable, kWaveChannels> SynthesizeWaves(const std::array<WaveChannel, kWaveChannels>& channels) {
     std::array<std::array<double, kHarmOrders>, kWaveChannels> ca{}, cb{};
     int orders = 0;  // the highest order any channel uses
     for (int c = 0; c < kWaveChannels; ++c) {
-        const WaveSpec& w = specs[static_cast<size_t>(c)];
+        const WaveChannel& w = channels[static_cast<size_t>(c)];
         for (int k = 0; k < kHarmOrders; ++k) {
             const double a = w.amplitude[static_cast<size_t>(k)];
             if (a == 0) continue;
@@ -81,7 +81,7 @@ std::array<WaveTable, kWaveChannels> SynthesizeWaves(const std::array<WaveSpec, 
     return out;
 }
 
-WaveTable SynthesizeDirect(const WaveSpec& w) {
+WaveTable SynthesizeDirect(const WaveChannel& w) {
     std::array<double, kWaveBytes> samples{};
     double peak = 0;
     for (int t = 0; t < kSteps; ++t) {

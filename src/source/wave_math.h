@@ -17,7 +17,7 @@ inline constexpr int kWaveChannels = 6;  // voltages A, B, C, currents A, B, C
 
 using WaveTable = std::array<std::uint8_t, kWaveBytes>;
 
-struct WaveSpec {
+struct WaveChannel {
     double phi = 0;                              // the channel's angle, degrees
     std::array<double, kHarmOrders> amplitude{};  // effective a_k, percent; index k - 1
     std::array<double, kHarmOrders> phase{};      // phase_k, degrees
@@ -25,9 +25,9 @@ struct WaveSpec {
 
 // All six channels at once. A channel without any non-zero amplitude (or
 // whose sum overflows) is a flat line at 128.
-std::array<WaveTable, kWaveChannels> SynthesizeWaves(const std::array<WaveSpec, kWaveChannels>& specs);
+std::array<WaveTable, kWaveChannels> SynthesizeWaves(const std::array<WaveChannel, kWaveChannels>& channels);
 // The formula evaluated term by term, one sine per order and step: the
 // reference the fast synthesis is measured and checked against.
-WaveTable SynthesizeDirect(const WaveSpec& spec);
+WaveTable SynthesizeDirect(const WaveChannel& channel);
 
 }  // namespace tbcom::source

@@ -65,7 +65,7 @@ std::array<double, kWaveChannels> channelAngles(const BaseAngles& b, std::uint8_
     return phi;
 }
 
-void applyEntry(const drivers::HarmEntry& e, std::array<WaveSpec, kWaveChannels>& w) {
+void applyEntry(const drivers::HarmEntry& e, std::array<WaveChannel, kWaveChannels>& w) {
     const std::int64_t k = core::TryTextToInt(e.order).value_or(kSkippedOrder);
     if (k < 1 || k > kHarmOrders) return;  // 100 marks a skipped entry; no other order exists
     const auto i = static_cast<size_t>(k - 1);
@@ -103,17 +103,17 @@ AngleCorrections ReadAngleCorrections() {
     return c;
 }
 
-std::array<WaveSpec, kWaveChannels> PlanWaves(std::string_view phaseText, std::string_view pfText,
+std::array<WaveChannel, kWaveChannels> PlanWaves(std::string_view phaseText, std::string_view pfText,
                                               std::uint8_t sequence, bool outPutMode,
                                               const AngleCorrections& corr, const drivers::DbfTable* table,
                                               const drivers::HarmList& list) {
-    std::array<WaveSpec, kWaveChannels> w{};
-    for (WaveSpec& s : w) s.amplitude[0] = 100;
+    std::array<WaveChannel, kWaveChannels> w{};
+    for (WaveChannel& s : w) s.amplitude[0] = 100;
     const std::int32_t n = std::clamp<std::int32_t>(list.count, 0, drivers::kHarmListSize);
     for (std::int32_t e = 0; e < n; ++e) applyEntry(list.entries[static_cast<size_t>(e)], w);
     const auto phi = channelAngles(baseAngles(phaseText, pfText), sequence, outPutMode, corr);
     for (int c = 0; c < kWaveChannels; ++c) {
-        WaveSpec& s = w[static_cast<size_t>(c)];
+        WaveChannel& s = w[static_cast<size_t>(c)];
         s.phi = phi[static_cast<size_t>(c)];
         const double gain = c < 3 ? 0.65 : 1.0;
         for (int k = 1; k <= kHarmOrders; ++k) {

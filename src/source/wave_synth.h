@@ -26,7 +26,7 @@ AngleCorrections ReadAngleCorrections();
 // phase and power-factor texts, the list applied over a pure fundamental,
 // the channel angles by sequence and output mode, the table's amplitude
 // corrections (none without a table).
-std::array<WaveSpec, kWaveChannels> PlanWaves(std::string_view phaseText, std::string_view pfText,
+std::array<WaveChannel, kWaveChannels> PlanWaves(std::string_view phaseText, std::string_view pfText,
                                               std::uint8_t sequence, bool outPutMode,
                                               const AngleCorrections& corr, const drivers::DbfTable* table,
                                               const drivers::HarmList& list);

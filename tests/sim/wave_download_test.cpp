@@ -40,10 +40,10 @@ TEST_F(WaveDownload, EighteenSegmentsHoldTheFormulasTables) {
     ASSERT_EQ(w.size(), 18u);
     for (size_t i = 0; i < 18; ++i) EXPECT_EQ(std::pair(size_t{w[i].first}, w[i].values.size()), std::pair(0x0102 + i, size_t{120}));
     const auto table = source::drivers::LoadCorrectionTable();
-    const auto specs = source::PlanWaves("", "1.0", 0, false, {2.5, 0, 0, 0, 0}, &*table, list);
-    EXPECT_EQ(std::tuple(specs[0].amplitude[2], specs[5].amplitude[2], specs[1].phi, specs[3].phi),
+    const auto channels = source::PlanWaves("", "1.0", 0, false, {2.5, 0, 0, 0, 0}, &*table, list);
+    EXPECT_EQ(std::tuple(channels[0].amplitude[2], channels[5].amplitude[2], channels[1].phi, channels[3].phi),
               std::tuple(12.6, 0.0, 122.5, 1.0));  // (0.4 x 0.65 + 1) x 10, 20 x (1 - 1), Ub + 2.5, PF "1.0"
-    for (int c = 1; c <= 6; ++c) EXPECT_EQ(held(c), source::SynthesizeDirect(specs[static_cast<size_t>(c - 1)])) << c;
+    for (int c = 1; c <= 6; ++c) EXPECT_EQ(held(c), source::SynthesizeDirect(channels[static_cast<size_t>(c - 1)])) << c;
     EXPECT_EQ(std::tuple(source::drivers::harmList().count, source::drivers::harmList().entries[0].key),
               std::tuple(0, std::string()));
 }
@@ -52,11 +52,11 @@ TEST_F(WaveDownload, OutputModeBlanksChannelsBAndFailuresAreNotReported) {
     source::requestState().outPutMode = 1;
     bench.line.inject({"ctrl", sim::FaultKind::Refuse, 5});  // the first segment is lost
     source::WaveSynth_Download("", "", 0);
-    const auto specs = source::PlanWaves("", "", 0, true, {}, nullptr, {});
-    const auto ua = source::SynthesizeDirect(specs[0]);
+    const auto channels = source::PlanWaves("", "", 0, true, {}, nullptr, {});
+    const auto ua = source::SynthesizeDirect(channels[0]);
     EXPECT_TRUE(std::equal(ua.begin() + 240, ua.end(), held(1).begin() + 240));
     EXPECT_EQ(std::count(held(1).begin(), held(1).begin() + 240, 0), 240);  // never arrived
-    EXPECT_EQ(std::tuple(held(3), held(2), held(5)), std::tuple(source::SynthesizeDirect(specs[2]), source::WaveTable{}, source::WaveTable{}));
+    EXPECT_EQ(std::tuple(held(3), held(2), held(5)), std::tuple(source::SynthesizeDirect(channels[2]), source::WaveTable{}, source::WaveTable{}));
     EXPECT_EQ(bench.waves.segmentWrites[1], (std::array<int, 3>{1, 1, 1}));  // zeros sent, not skipped
 }
 

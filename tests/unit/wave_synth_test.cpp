@@ -8,10 +8,10 @@ namespace tbcom::test {
 namespace {
 
 using source::PlanWaves;
-using Specs = std::array<source::WaveSpec, source::kWaveChannels>;
+using Channels = std::array<source::WaveChannel, source::kWaveChannels>;
 namespace drv = source::drivers;
 
-Specs Plan(const std::vector<drv::HarmEntry>& entries) {
+Channels Plan(const std::vector<drv::HarmEntry>& entries) {
     drv::HarmList l;
     for (const auto& e : entries) l.entries[static_cast<size_t>(l.count++)] = e;
     return PlanWaves("", "", 0, false, {}, nullptr, l);
@@ -19,9 +19,9 @@ Specs Plan(const std::vector<drv::HarmEntry>& entries) {
 
 // The fast synthesis sums the same terms another way: a byte could differ by
 // 1 where the scaled value lies within rounding of an integer; none does here.
-void ExpectTheFormulasBytes(const Specs& specs) {
-    const auto fast = source::SynthesizeWaves(specs);
-    for (size_t c = 0; c < specs.size(); ++c) EXPECT_EQ(fast[c], source::SynthesizeDirect(specs[c])) << c + 1;
+void ExpectTheFormulasBytes(const Channels& channels) {
+    const auto fast = source::SynthesizeWaves(channels);
+    for (size_t c = 0; c < channels.size(); ++c) EXPECT_EQ(fast[c], source::SynthesizeDirect(channels[c])) << c + 1;
 }
 
 TEST(WaveSynthesis, SinesEntriesAndFlatLines) {
@@ -50,7 +50,7 @@ TEST(WaveSynthesis, SinesEntriesAndFlatLines) {
     source::WaveTable flat;
     flat.fill(128);
     EXPECT_EQ(std::tuple(t[0], t[2], source::SynthesizeDirect(s[1]), t[3][180]), std::tuple(flat, flat, flat, 255));
-    source::WaveSpec huge;
+    source::WaveChannel huge;
     huge.amplitude.fill(-1e308);
     EXPECT_EQ(source::SynthesizeWaves({huge, huge, huge, huge, huge, huge})[0], flat);
 }
