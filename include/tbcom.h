@@ -491,6 +491,66 @@ TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double *u, double *i, const char *mo
 TBCOM_API tbcom_bool TBCOM_CALL Set_StdMeter_Channel(const char *model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
                                                       uint8_t port);
 
+/* ---- Harmonics ---------------------------------------------------------------
+ * Two ways to a distorted output. The per-phase harmonic fields travel with
+ * the next output request (wave type 2). The harmonic value list (51
+ * entries) becomes six synthesized waveforms with the next output request
+ * (wave type 4): voltages A, B, C and currents A, B, C, one period of 720
+ * samples each, corrected by the angle corrections of "tbtest.ini"
+ * (section "JIAODUXZ", keys "Ub", "Uc", "Ia", "Ib", "Ic", degrees) and the
+ * amplitude corrections of the table "xbxz.dbf" (fields XBCS, the order,
+ * and DYAXZ, DYBXZ, DYCXZ, DLAXZ, DLBXZ, DLCXZ), both read from the host
+ * program's directory when they exist; the request then downloads them (18
+ * segments 0.45 s apart) and empties the list. */
+
+/* Per-phase harmonic fields from elements 0..2 of four host arrays, each
+ * passed as its first element and the index of its last (at least 2; an
+ * array that is NULL or shorter changes nothing at all). Wave type 2. */
+TBCOM_API void TBCOM_CALL Set_Harmonic_Data(const double *a, int32_t aHigh, const int32_t *b, int32_t bHigh,
+                                             const double *c, int32_t cHigh, const double *d, int32_t dHigh);
+/* Phase A's fields a, b, c, d; phases B and C 0. Wave type 2. */
+TBCOM_API void TBCOM_CALL Set_Harmonic_Data1(double a, int32_t b, double c, double d);
+/* Appends one entry to the harmonic value list: key "U", "U1", "U2", "U3"
+ * (all or one voltage), "I", "I1", "I2", "I3" (currents) or "UI" (voltages
+ * and currents, amplitude only); order 1..51 (others are skipped by the
+ * synthesis); content in percent of the fundamental (at most 100 after
+ * correction); phase in degrees. Wave type 4. A 52nd entry before the list
+ * is used is refused. */
+TBCOM_API void TBCOM_CALL SetHarmValue(const char *key, int32_t order, double content, double phase);
+
+/* ---- Dips and interruptions -------------------------------------------------
+ * The dip programme goes to the bench controller (Modbus device 177) from
+ * register 0x0130, the interruptions to the interruption controller (device
+ * 178), both on the bench port. Times are sent in hundredths of the host's
+ * unit: a time is limited to 0..17280000 hundredths (0..172800 units), a
+ * count to 0..9999, the other 16-bit fields to 0..65535 (a negative value or
+ * NaN is sent as 0). The writing functions own the bench port while they
+ * run: they give up (0, nothing sent) when another exchange's reader still
+ * holds the port 0.5 s later, and try the write up to five times 0.3 s
+ * apart (about 4 s when the controller is silent, 9.5 s at most whatever it
+ * sends). Each returns 0 when the bench port cannot be opened. */
+
+/* Dip programme: d1..d4 times, n dips, d5, w1, w2 (note the order of w2 and
+ * w1). Stored in the voltage parameter block; the wave type is kept. */
+TBCOM_API tbcom_bool TBCOM_CALL VFall_Start(double d1, double d2, double d3, double d4, double d5, int32_t n,
+                                             int32_t w2, int32_t w1, uint8_t port);
+/* As VFall_Start with d6 and two percentages a and b (0..600, sent in
+ * hundredths). */
+TBCOM_API tbcom_bool TBCOM_CALL EnVFall_Start(double d1, double d2, double d3, double d4, double d5, double d6,
+                                               double a, double b, int32_t n, int32_t w2, int32_t w1, uint8_t port);
+/* A dip counter of the controller (which != 0: register 0x0140, else
+ * 0x012A), 0 on failure. One read, at most 1.5 s. */
+TBCOM_API int32_t TBCOM_CALL VFall_Times(int32_t which, uint8_t port);
+/* The interruption counter, whose four hex digits are decimal digits
+ * (0x0012 is 12); -1 when it does not answer or a digit is A..F. One read,
+ * at most 1.5 s. */
+TBCOM_API int32_t TBCOM_CALL VBreak_Read(uint8_t port);
+/* Wave type 0, then the interruption parameters d2 and d4 (in hundredths)
+ * and n of the last dip programme, each limited to 9999. */
+TBCOM_API tbcom_bool TBCOM_CALL VBreakOff(uint8_t port);
+/* Stops the interruptions. */
+TBCOM_API tbcom_bool TBCOM_CALL VBreakStop(uint8_t port);
+
 /* ---- RS-485 meter port ------------------------------------------------------
  * The port to the meters under test belongs to the host: it holds the handle
  * and passes it to every call (0 = not open). Frames cross as upper-case hex

@@ -15,4 +15,5 @@ ensure_packages() {
     fi
 }
 
-NATIVE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
+# shapelib: its dbfcreate and dbfadd write the dBASE tables the tests read.
+NATIVE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev shapelib)

@@ -14,6 +14,9 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     board_->switches.world = &world;
     for (int c = 0; c <= 3 * cfg.positions; ++c) powerUnits_.push_back(&line.add<PowerMeasureUnit>(c, world));
     powerTest_ = &line.add<PowerTestSwitch>();
+    interrupter_ = &line.add<ModbusSlave>("break", 0xB2);
+    dips.attach(*controller_, *interrupter_, clock);
+    waves.attach(*controller_);
     if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
     if (cfg.source != SourceModel::None) addSource(cfg.source);
     platform.attach(cfg.benchCom, line);
@@ -38,6 +41,7 @@ void Bench::dropRecords() {
     line.clearLog();
     vn74Line.clearLog();
     controller_->writes.clear();
+    interrupter_->writes.clear();
     if (source.lx) source.lx->writes.clear();
     if (source.wb) source.wb->writes.clear();
     board_->received.clear();

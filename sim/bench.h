@@ -9,6 +9,7 @@
 
 #include "bench_board.h"
 #include "clock_unit.h"
+#include "dip_rig.h"
 #include "line.h"
 #include "modbus_slave.h"
 #include "position_unit.h"
@@ -17,6 +18,7 @@
 #include "source_rig.h"
 #include "source_regulator.h"
 #include "std_meter_rig.h"
+#include "waveform_memory.h"
 #include "world.h"
 
 namespace tbcom::sim {
@@ -78,6 +80,13 @@ public:
     // (the VN-74 on its own line, attached as COM vn74Com).
     void addSource(SourceModel model);
 
+    // The dip programme and counters of the controller, and the
+    // interruption controller at device 178.
+    DipRig dips;
+    ModbusSlave& interrupter() { return *interrupter_; }
+    // The six synthesized waveforms the controller holds.
+    WaveformMemory waves;
+
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
     void advance(double seconds) { clock.us += static_cast<std::uint64_t>(seconds * 1e6); }
 
@@ -90,6 +99,7 @@ private:
     std::vector<PositionUnit*> units_;
     std::vector<PowerMeasureUnit*> powerUnits_;
     PowerTestSwitch* powerTest_;
+    ModbusSlave* interrupter_;
     bool installed_ = false;
 };
 

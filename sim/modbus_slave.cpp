@@ -66,7 +66,8 @@ void ModbusSlave::onBurst(std::string_view b, Line& line) {
         for (size_t k = 0; k + 1 < n; k += 2) w.values.push_back(be16(req, 7 + k));
         if (n % 2) w.values.push_back(static_cast<std::uint16_t>(static_cast<unsigned char>(req[7 + n - 1]) << 8));
     }
-    for (size_t k = 0; k < w.values.size(); ++k) registers[static_cast<std::uint16_t>(first + k)] = w.values[k];
+    if (!claimWrite || !claimWrite(w))
+        for (size_t k = 0; k < w.values.size(); ++k) registers[static_cast<std::uint16_t>(first + k)] = w.values[k];
     writes.push_back(w);
     if (onWrite) onWrite(w);
     line.reply(*this, withCrc(std::string(req.substr(0, 6))));

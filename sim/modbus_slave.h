@@ -26,6 +26,10 @@ public:
         std::vector<std::uint16_t> values;
     };
     std::vector<Write> writes;
+    // Asked first about every write: true takes the values away from the
+    // holding registers (a controller that reads a register field as a
+    // selector, such as a waveform segment).
+    std::function<bool(const Write&)> claimWrite;
     // Called after every accepted write.
     std::function<void(const Write&)> onWrite;
     // Called before a read so that live values can be filled in.

@@ -30,6 +30,7 @@ public:
     int openCount = 0;
     std::map<std::string, std::map<std::string, std::map<std::string, std::string>>> ini;
     std::string dir = "/sim/host/";
+    std::map<std::string, std::string> files;  // path -> contents
     platform::LocalTime time{2026, 12, 6, 9, 30, 15};
 
     bool isOpen(platform::PortHandle h) const { return handles_.count(h) != 0; }
@@ -52,6 +53,12 @@ public:
                         const std::string& fallback) override;
     bool iniWrite(const std::string& path, const std::string& section, const std::string& key,
                   const std::string& value) override;
+    bool fileRead(const std::string& path, std::string& out, std::size_t maxBytes) override {
+        auto f = files.find(path);
+        if (f == files.end() || f->second.size() > maxBytes) return false;
+        out = f->second;
+        return true;
+    }
     std::string programDir() override { return dir; }
     platform::LocalTime localTime() override { return time; }
     void errorBox(const std::string& text, const std::string& title) override { boxes.push_back({text, title}); }

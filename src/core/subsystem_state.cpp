@@ -6,6 +6,7 @@
 #include "instruments/amplifier.h"
 #include "metercomm/meter_port_state.h"
 #include "source/drivers/driver_state.h"
+#include "source/drivers/harmonics.h"
 #include "source/output_record.h"
 #include "stdmeter/std_state.h"
 #include "transport/serial_port.h"
@@ -42,6 +43,7 @@ void processAttach() {
     resetState();
     source::resetSourceState();
     source::drivers::resetDriverState();
+    source::drivers::resetHarmList();
     stdmeter::resetStdState();
     instruments::resetAmplifier();
     bus::resetBusState();

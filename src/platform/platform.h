@@ -5,6 +5,7 @@
 // simulated bench from sim/ instead.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -70,6 +71,10 @@ public:
                                 const std::string& key, const std::string& fallback) = 0;
     virtual bool iniWrite(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value) = 0;
+
+    // The whole of a file (a table beside the host program) when it exists
+    // and holds at most maxBytes bytes; false otherwise.
+    virtual bool fileRead(const std::string& path, std::string& out, std::size_t maxBytes) = 0;
 
     // Directory of the host's executable, with a trailing separator.
     virtual std::string programDir() = 0;

@@ -10,6 +10,7 @@
 #include "source/correction.h"
 #include "source/output_compute.h"
 #include "source/output_send.h"
+#include "source/wave_synth.h"
 #include "stdmeter/kind.h"
 #include "stdmeter/link.h"
 #include "stdmeter/model.h"
@@ -87,6 +88,7 @@ int Adjust_Core(const AdjustRequest& r) {
     const platform::PortHandle h = st.benchPort;
     if (!learnKind(h, true)) return 0;
     stdmeter::StdModel_Normalise();
+    if (out.waveType == 4) WaveSynth_Download(r.out.phaseText, r.out.pfText, r.out.sequence);
     const int result = custom ? Output_ComputeCustom(h, r.out) : Output_Compute(h, r.out);
     if (result != kComputeSent) {
         st.outputBusy = 0;

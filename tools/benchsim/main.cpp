@@ -5,7 +5,7 @@
 //   benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]...
 //            [--silent POS]... [--std-const X] [--clock POS:SPERDAY]...
 //            [--std-meter MODEL [--std-kind K] [--max-current A] [--std-error PCT]]
-//            [--wire-log FILE] [--meter-line N] [--source SOURCE] [--vn74-port N]
+//            [--wire-log FILE] [--meter-line N] [--source SOURCE] [--vn74-port N] [--waves FILE]
 //
 // --clock makes the clock of the meter at POS run SPERDAY seconds a day fast
 // (negative: slow) and wires the clock unit to that position. --std-meter
@@ -17,13 +17,15 @@
 // (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>. --source
 // puts the device that takes the source's range commands on the bench line.
 // A VN-74 (--std-meter vn74, --source vn74 or both) is served on its own
-// line, DIR/COM<vn74-port> (2).
+// line, DIR/COM<vn74-port> (2). --waves writes the six waveform tables the
+// bench controller holds to FILE (one line of 720 bytes in hex per channel)
+// when benchsim stops.
 //
 // Prints "READY DIR/COM<N>" once the links are in place (then
 // "METER-LINE DIR/COM<N>" with --meter-line and "VN74 DIR/COM<N>" with
-// the VN-74), then serves until
-// SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log cannot
-// be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
+// the VN-74), then serves until SIGTERM or SIGINT, removes the link and
+// exits 0 (1 when the wire log or the waveform file cannot be written). Bad
+// arguments exit 2, a terminal that cannot be set up exits 1.
 #include <signal.h>
 
 #include <cstdio>
@@ -101,6 +103,10 @@ int main(int argc, char** argv) {
     link.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {
         std::fprintf(stderr, "benchsim: cannot write %s\n", args.wireLog.c_str());
+        return 1;
+    }
+    if (!args.waves.empty() && !benchsim::WriteWaveTables(bench.waves, args.waves)) {
+        std::fprintf(stderr, "benchsim: cannot write %s\n", args.waves.c_str());
         return 1;
     }
     return 0;

@@ -67,6 +67,7 @@ const char* Synopsis() {
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
            "                [--source-error PCT|PA:PB:PC] [--source-settle S] [--meter-line N] [--vn74-port N]\n"
+           "                [--waves FILE]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009,\n"
            "         dd7400, tb8760, tb8700b (A3 frames), lx7000, lx9700, lx7000c, wb412e,\n"
            "         wb412i (registers), gf7400, gf7404a, torva, wb412u, vn74 (on COM<vn74-port>)\n"
@@ -161,6 +162,9 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;
+        } else if (opt == "--waves") {
+            if (val.empty()) return std::string("bad --waves (empty file name)");
+            o.waves = val;
         } else {
             return "unknown option " + opt;
         }

@@ -36,6 +36,7 @@ struct Options {
     double maxCurrentA = 100;
     std::optional<double> stdErrorPct;
     std::string wireLog;  // file the wire log is written to on exit
+    std::string waves;    // file the controller's six waveform tables are written to on exit
     tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
     // The power source's gain error per phase (percent) and its ramp time.

@@ -28,4 +28,19 @@ bool WriteWireLog(const std::vector<tbcom::sim::WireEntry>& log, const std::stri
     return ok;
 }
 
+bool WriteWaveTables(const tbcom::sim::WaveformMemory& waves, const std::string& path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    bool ok = true;
+    for (const auto& table : waves.tables) {
+        std::string line;
+        for (unsigned char c : table) line += {kHex[c >> 4], kHex[c & 0x0F]};
+        line += '\n';
+        ok &= std::fwrite(line.data(), 1, line.size(), f) == line.size();
+    }
+    ok &= std::fclose(f) == 0;
+    return ok;
+}
+
 }  // namespace benchsim

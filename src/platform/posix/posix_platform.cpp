@@ -71,6 +71,16 @@ public:
         return static_cast<bool>(out);
     }
 
+    bool fileRead(const std::string& path, std::string& out, std::size_t maxBytes) override {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        if (!in) return false;
+        const std::streamoff size = in.tellg();
+        if (size < 0 || static_cast<std::uint64_t>(size) > maxBytes) return false;
+        out.assign(static_cast<std::size_t>(size), '\0');
+        in.seekg(0);
+        return static_cast<bool>(in.read(out.data(), size));
+    }
+
     std::string programDir() override {
         char buf[4096];
         const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);

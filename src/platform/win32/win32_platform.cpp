@@ -126,6 +126,23 @@ public:
         return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;
     }
 
+    bool fileRead(const std::string& path, std::string& out, std::size_t maxBytes) override {
+        HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE) return false;
+        LARGE_INTEGER size{};
+        bool ok = GetFileSizeEx(f, &size) && size.QuadPart >= 0 &&
+                  static_cast<unsigned long long>(size.QuadPart) <= maxBytes;
+        if (ok) {
+            out.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+            DWORD got = 0;
+            ok = out.empty() || (ReadFile(f, out.data(), static_cast<DWORD>(out.size()), &got, nullptr) &&
+                                 got == out.size());
+        }
+        CloseHandle(f);
+        return ok;
+    }
+
     std::string programDir() override {
         std::vector<char> buf(MAX_PATH);
         for (;;) {
