@@ -1,12 +1,9 @@
 // Host misuse across the exports, said once: a bench port that cannot open,
 // a position whose address would reach the broadcast or another unit, a
 // busy output, and NULL output pointers.
-#include <functional>
-
 #include "core/state.h"
 #include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

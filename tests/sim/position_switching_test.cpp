@@ -2,7 +2,6 @@
 // behind, the pauses of the two-frame commands) and the function-board
 // exports against the boards of the simulated positions.
 #include <cmath>
-#include <functional>
 #include <tuple>
 
 #include "core/state.h"
@@ -166,7 +165,6 @@ protected:
     sim::FunctionBoard& board(int p) { return bench.unit(p).board; }
     std::string lastWrite() const { return writes().empty() ? std::string() : writes().back(); }
 };
-
 
 TEST_F(BoardTest, EachExportSendsItsFrame) {
     const struct { const char* name; std::function<tbcom_bool()> call; int address, command; std::string data; } cases[] = {
