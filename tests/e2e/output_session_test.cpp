@@ -3,6 +3,7 @@
 // off. (Error tests end to end are in session_test.cpp.)
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,15 +11,6 @@
 
 namespace tbcom::e2e {
 namespace {
-
-std::vector<std::string> SplitFields(const std::string& text) {
-    std::vector<std::string> out(1);
-    for (char c : text) {
-        if (c == ',') out.emplace_back();
-        else out.back().push_back(c);
-    }
-    return out;
-}
 
 class OutputE2E : public BenchSession {};
 
@@ -32,7 +24,9 @@ TEST_F(OutputE2E, AdjustCorrectsTheSourceThenPowerOff) {
     EXPECT_GT(took, 5.5 + 3 + 1.2);  // settling, the wait after the feedback, the closing wait
     EXPECT_LT(took, 25);
     bool ok = false;
-    const auto f = SplitFields(readText(ok, [&](char** p) { return **p = 0, lib_->StdMeter_Read(p, "KP8707C-66", kPort); }));
+    std::istringstream text(readText(ok, [&](char** p) { return **p = 0, lib_->StdMeter_Read(p, "KP8707C-66", kPort); }));
+    std::vector<std::string> f;
+    for (std::string field; std::getline(text, field, ',');) f.push_back(field);
     ASSERT_TRUE(ok);
     ASSERT_EQ(f.size(), 28u);
     for (int k = 0; k < 3; ++k) {

@@ -14,11 +14,7 @@ protected:
         SimBenchTest::SetUp();
         bench.addStdMeter(sim::StdMeterModel::Kp3, 6);
     }
-    struct Case {
-        const char* name;
-        std::function<tbcom_bool(char**)> call;
-        const char* text;  // what the buffer holds afterwards
-    };
+    struct Case { const char* name; std::function<tbcom_bool(char**)> call; const char* text; };
     // Each call fails, sends nothing and leaves the buffer as `text` says.
     void expectRefused(const std::vector<Case>& cases) {
         for (const auto& c : cases) {

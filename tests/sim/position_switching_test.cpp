@@ -13,11 +13,9 @@ namespace {
 
 constexpr std::uint8_t P = 3;  // the bench port of the fixture
 
+// frames: the expected bus frames, in order.
 struct FrameCase {
-    const char* name;
-    std::function<tbcom_bool()> call;
-    std::vector<std::string> frames;  // expected bus frames, in order
-    char preamble = '\xFE';
+    const char* name; std::function<tbcom_bool()> call; std::vector<std::string> frames; char preamble = '\xFE';
 };
 
 std::vector<FrameCase> Cases() {
