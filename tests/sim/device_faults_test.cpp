@@ -1,8 +1,6 @@
 // Faulty devices across the exports, said once: which requests are retried
 // after silence, a refusal or a bad reply, what each call returns, how long
 // it took on the virtual clock and what it left in the host's buffer.
-#include <functional>
-
 #include "core/state.h"
 #include "sim_fixture.h"
 #include "tbcom.h"
@@ -65,6 +63,11 @@ TEST_F(DeviceFaults, RetriesResultsAndTimes) {
         {"CT silent", {"ctrl", K::Silence, 1}, [](char**) { return Set_HMC_CT1(50, P); }, 0, 1, 501000, nullptr},
         {"max U bad reply", {"ctrl", K::BadChecksum, 1},
          [](char**) { return Set_Pow_Amplifier_MaxU(380, P); }, 0, 1, kAny, nullptr},
+        // The output's kind read: three tries, each 0.5 s of silence, 1 s apart.
+        {"kind unreadable", {"ctrl", K::Silence, -1}, [](char**) {
+             core::state().stdMeterKind = -100;
+             return Adjust_UI(1, 220, 5, 50, 0, 0, 100, 100, "H", "1.0", "TB8700", P);
+         }, 0, 3, 3503000, nullptr},
     };
     ASSERT_EQ(Error_Reset(P), 1);  // ports open
     for (const auto& c : cases) {

@@ -1,12 +1,9 @@
 // Host misuse across the exports, said once: a bench port that cannot open,
 // a position whose address would reach the broadcast or another unit, a
 // busy output, and NULL output pointers.
-#include <functional>
-
 #include "core/state.h"
 #include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {
@@ -17,11 +14,7 @@ protected:
         SimBenchTest::SetUp();
         bench.addStdMeter(sim::StdMeterModel::Kp3, 6);
     }
-    struct Case {
-        const char* name;
-        std::function<tbcom_bool(char**)> call;
-        const char* text;  // what the buffer holds afterwards
-    };
+    struct Case { const char* name; std::function<tbcom_bool(char**)> call; const char* text; };
     // Each call fails, sends nothing and leaves the buffer as `text` says.
     void expectRefused(const std::vector<Case>& cases) {
         for (const auto& c : cases) {

@@ -206,7 +206,6 @@ TEST_F(PowerMeasureTest, PositionsAddressTheirOwnThreeUnits) {
     for (int k = 1; k <= 3; ++k) EXPECT_EQ(bench.powerUnit(6 + k).readings, 3);
 }
 
-
 TEST_F(PowerMeasureTest, CurrentFieldIsRoundedToThreeDecimalsBeforeScaling) {
     bench.powerUnit(1).valueOverride = "  123";  // 0.123 per ampere
     stdmeter::stdState().reading.ia = 2.5;

@@ -2,7 +2,6 @@
 // behind, the pauses of the two-frame commands) and the function-board
 // exports against the boards of the simulated positions.
 #include <cmath>
-#include <functional>
 #include <tuple>
 
 #include "core/state.h"
@@ -14,11 +13,9 @@ namespace {
 
 constexpr std::uint8_t P = 3;  // the bench port of the fixture
 
+// frames: the expected bus frames, in order.
 struct FrameCase {
-    const char* name;
-    std::function<tbcom_bool()> call;
-    std::vector<std::string> frames;  // expected bus frames, in order
-    char preamble = '\xFE';
+    const char* name; std::function<tbcom_bool()> call; std::vector<std::string> frames; char preamble = '\xFE';
 };
 
 std::vector<FrameCase> Cases() {
@@ -166,7 +163,6 @@ protected:
     sim::FunctionBoard& board(int p) { return bench.unit(p).board; }
     std::string lastWrite() const { return writes().empty() ? std::string() : writes().back(); }
 };
-
 
 TEST_F(BoardTest, EachExportSendsItsFrame) {
     const struct { const char* name; std::function<tbcom_bool()> call; int address, command; std::string data; } cases[] = {

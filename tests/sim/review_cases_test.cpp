@@ -1,12 +1,8 @@
 // Review cases on the simulated bench: refused arguments, receive bounds, retired handles.
-#include <algorithm>
 #include <climits>
-#include <cmath>
-#include <functional>
 
 #include "bus/transact.h"
 #include "core/state.h"
-#include "sim_fixture.h"
 #include "stdmeter/receivers.h"
 #include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"

@@ -1,11 +1,6 @@
 // Source range setting against the simulated sources: the dispatch order,
 // each row's exact traffic between the two link-switch writes, retries,
 // the debug log, and what the ranges do to the source's output.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
 #include "core/lifecycle.h"
 #include "core/ports.h"
 #include "core/state.h"
@@ -67,17 +62,14 @@ protected:
     }
 };
 
-TEST_F(SourceDispatch, OrderOfRows) {
-    std::string order;
-    for (const auto& row : SourceDriverTable()) {
-        order += std::to_string(row.order) + ":";
-        for (const auto& d : row.designations) order += d + ",";
+// Each row is found by its first designation; anything else, whatever its
+// case or spacing, falls to the last row.
+TEST_F(SourceDispatch, RowLookup) {
+    for (const auto& row : SourceDriverTable())
         EXPECT_EQ(&SourceDriverFor(row.designations.empty() ? "None" : row.designations[0]), &row);
-    }
-    EXPECT_EQ(order, "1:DD7400,2:PLM 600.7,2:ZAK-K6009,3:LX-7000B,LX-7000D,4:LX-7000C,5:LX-9700,6:TB8760,7:VN-74,"
-                     "8:WB412I,9:GF7400,GF7404A,10:TB8700B,11:,12:TORVA,13:");
+    EXPECT_EQ(SourceDriverTable().back().order, 13);
     for (const char* other : {"kp8707c-66", "KP8707C-66", "LX-7000D4", "GF 7400", "TORVA "})
-        EXPECT_EQ(SourceDriverFor(other).order, 13) << other;
+        EXPECT_EQ(&SourceDriverFor(other), &SourceDriverTable().back()) << other;
 }
 
 TEST_F(SourceDispatch, WireTrafficOfEachRow) {
@@ -133,21 +125,17 @@ TEST_F(SourceDispatch, WireTrafficOfEachRow) {
     EXPECT_DOUBLE_EQ(Measure(bench.world.source, 0, 0).u, 72);
     ASSERT_TRUE(run("KP8707C-66", 1, 220, 0.5));
     EXPECT_DOUBLE_EQ(Measure(bench.world.source, 1, 0).i, 0.6);
-    // A failed switch-on: no driver, no switch-off, nothing to the source.
+    // A failed switch-on (its writes: StdReadTest.FailedSwitchOnLeavesTheMeterUnqueried):
+    // no driver, nothing to the source.
     bench.line.inject(Fault{"ctrl", FaultKind::Silence, 3});
     const int heard = bench.source.kp->commands;
     EXPECT_FALSE(run("KP8707C-66", 1, 220, 5));
-    EXPECT_EQ(writes(), (std::vector<std::string>{LinkWrite(0), LinkWrite(0), LinkWrite(0), LinkWrite(1)}));
     EXPECT_EQ(bench.source.kp->commands, heard);
 }
 
 TEST_F(SourceDispatch, TextCommandRetriesAndLog) {
     use(SourceModel::Kp);
-    const struct {
-        Fault fault;
-        std::vector<std::string> traffic;
-        const char* log;
-    } cases[] = {
+    const struct { Fault fault; std::vector<std::string> traffic; const char* log; } cases[] = {
         {{"kpsource", FaultKind::Silence, 3}, {"MS0\r", "MS0\r", "MS0\r", "UB1\r", "IB04\r"}, "phase set failed;"},
         {{"kpsource", FaultKind::Refuse, 6}, {"MS0\r", "MS0\r", "MS0\r", "UB1\r", "UB1\r", "UB1\r", "IB04\r"},
          "phase set failed;voltage set failed;"},

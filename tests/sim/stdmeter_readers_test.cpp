@@ -1,5 +1,4 @@
 // The KP and PLM readers and the link switch over the simulated line.
-#include <cmath>
 #include <tuple>
 
 #include "core/lifecycle.h"

@@ -172,20 +172,13 @@ TEST_F(Transport, DelayAndNowSecondsOnTheVirtualClock) {
 
 TEST_F(Transport, WaitsSurviveTheCounterWrapAround) {
     bench.clock.baseMs = 0xFFFFFFFFu - 40;
-    std::uint64_t t0 = us();
+    const std::uint64_t t0 = us();
     tp::TickTimer t;
     tp::Delay(0.1);
     EXPECT_EQ(us() - t0, 100000u);
     EXPECT_EQ(t.elapsedMs(), 100u);
     EXPECT_EQ(tp::NowSeconds(), 0.059);  // the counter wrapped to 59 ms
-
-    platform::PortHandle h = open();
-    bench.clock.baseMs = 0xFFFFFFFFu - 200 - static_cast<std::uint32_t>(us() / 1000);
-    std::string out;
-    t0 = us();
-    EXPECT_FALSE(tp::ReadFixedReply(h, 6, "\x01", 500, 1500, out));
-    EXPECT_EQ(us() - t0, 501000u);
-    EXPECT_LT(bench.clock.ms(), 1000u);  // the counter did wrap during the read
+    // Receives across the wrap: ReviewCasesSim.ReceiveBoundsAcrossTheCounterWrapAndAgainstBabblers.
 }
 
 TEST_F(Transport, DebugLogEntry) {

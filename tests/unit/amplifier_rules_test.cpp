@@ -19,9 +19,7 @@ protected:
 };
 
 TEST_F(AmplifierRules, DefaultCtRule) {
-    const struct {
-        double x, want;
-    } cases[] = {{10, 5}, {10.0000001, 50}, {0, 5}, {800, 100}, {100.5, 300}, {-0.1, 100}};
+    const struct { double x, want; } cases[] = {{10, 5}, {10.0000001, 50}, {0, 5}, {800, 100}, {100.5, 300}, {-0.1, 100}};
     for (const auto& c : cases) {
         std::string rule;
         EXPECT_EQ(RuleValue(rule, kDefaultCtRule, c.x), c.want) << c.x;
@@ -48,14 +46,8 @@ TEST_F(AmplifierRules, BoundsAndValues) {
 }
 
 TEST_F(AmplifierRules, SetAmplifierReplacesZerosAndScalesTheConstant) {
-    const struct {
-        int flag;
-        bool second;
-        int secondAfter;  // only the second variant stores the flag
-        double d[7];
-        double want[7];  // V1, I1, Ka, Kb, Kc, V2, I2 as stored
-        double constant, scaled;
-    } cases[] = {
+    // secondAfter: only the second variant stores the flag; want: V1, I1, Ka, Kb, Kc, V2, I2 as stored.
+    const struct { int flag; bool second; int secondAfter; double d[7], want[7], constant, scaled; } cases[] = {
         {1, false, 0, {2, 3, 0.5, 0, 0.7, 4, 6}, {2, 3, 0.5, 1, 0.7, 4, 6}, 100, 2400},
         {1, true, 1, {0, 0, 0, 0, 0, 0, 0}, {100, 100, 1, 1, 1, 100, 500}, 1, 50000},
         // Flag 0 resets the ratios but keeps the constant factors, which then do not apply.
@@ -75,10 +67,8 @@ TEST_F(AmplifierRules, SetAmplifierReplacesZerosAndScalesTheConstant) {
 }
 
 TEST(CorrectionField, Table) {
-    const struct {
-        double c;
-        const char* want;
-    } cases[] = {{0.15, "0015"}, {2.05, "0205"}, {-0.001, "1000"}, {-9.99, "1999"}, {12.34, "01.3"}};
+    const struct { double c; const char* want; } cases[] = {
+        {0.15, "0015"}, {2.05, "0205"}, {-0.001, "1000"}, {-9.99, "1999"}, {12.34, "01.3"}};
     for (const auto& c : cases) EXPECT_EQ(tbcom::bus::CorrectionField(c.c), c.want) << c.c;
 }
 

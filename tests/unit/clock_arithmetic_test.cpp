@@ -10,13 +10,8 @@ using namespace tbcom::bus;
 
 namespace {
 
-struct ResultCase {
-    const char* what;
-    std::int64_t a, b;
-    double refHz, f;
-    int mode;
-    const char* text;  // nullptr: arithmetic failure
-};
+// text nullptr: arithmetic failure.
+struct ResultCase { const char* what; std::int64_t a, b; double refHz, f; int mode; const char* text; };
 
 // Counts as a 5 MHz unit reports them for meters whose clocks are off by a known amount.
 const ResultCase kResults[] = {

@@ -33,27 +33,26 @@ TEST(HdlcFraming, CheckSequenceAndFrames) {
     EXPECT_FALSE(BuildHdlcFrame(std::string(2039, '\x10'), {1, 2, 0x21}));
 }
 
-struct DltCase {
-    const char* held;
-    int mode;
-    FrameState state;
-    const char* after;  // what the rule leaves held
-};
-
 TEST(DltRule, DelimitsFrames) {
-    const DltCase cases[] = {
+    // after: what the rule leaves held.
+    const struct { const char* held; int mode; FrameState state; const char* after; } cases[] = {
         // "16" in the data (and across bytes in 41 63) opens the test early,
         // but L + 12 = 20 bytes are still needed.
         {"FE680100000000006891081633", kMode645, FrameState::More, "680100000000006891081633"},
         {"FE680100000000006891084163A3", kMode645, FrameState::More, "680100000000006891084163A3"},
+        // One byte short of L + 12.
+        {"680100000000006891081633333333333333A5", kMode645, FrameState::More, "680100000000006891081633333333333333A5"},
         // Bytes after the frame stay at its end.
         {"680100000000006891083333343334353637A516AA55", kMode645, FrameState::Done,
          "680100000000006891083333343334353637A516AA55"},
         // A 68 only across two bytes (F6 8F): everything goes.
         {"F68F16", kMode645, FrameState::More, ""},
-        // 698: length 0x0034 = 52, complete at 52 / 4 + 8 = 21 bytes, not 54.
+        // 698: length 0x0034 = 52, complete at 52 / 4 + 8 = 21 bytes, not 54;
+        // one byte short it is not.
         {"683400430500000000000210AAAA16000000000000", kMode698, FrameState::Done,
          "683400430500000000000210AAAA16000000000000"},
+        {"683400430500000000000210AAAA160000000000", kMode698, FrameState::More,
+         "683400430500000000000210AAAA160000000000"},
     };
     for (const auto& c : cases) {
         std::string held = B(c.held);

@@ -1,11 +1,11 @@
-// Review cases of the shared helpers: numbers, hex, model texts, CT rules, KP range byte.
+// Review cases of the shared helpers: numbers, hex, CT rules, KP range byte (the
+// VN-74 port texts are rows of ModelNormalise.Vn74PortNumber).
 #include <gtest/gtest.h>
 
 #include "core/lifecycle.h"
 #include "core/numbers.h"
 #include "instruments/amplifier.h"
 #include "kp_meter.h"
-#include "stdmeter/model.h"
 #include "stdmeter/parsers.h"
 #include "tbcom.h"
 
@@ -18,11 +18,8 @@ TEST(ReviewCases, SharedHelpers) {
     for (int n = 3; n <= 26; ++n) plm += ",1.5";
     plm.append(",").resize(170, '0');
     EXPECT_EQ(stdmeter::ParsePlm(plm).status, stdmeter::ParseStatus::Bad);
-    EXPECT_EQ(core::HexComplementInsert(""), "FF");
     EXPECT_EQ(core::SignedHex("8000000000000000", 8), INT64_C(0x7FFFFFFFFFFFFF00));  // v - 2^8
     EXPECT_THROW(core::SignedHex("FFFFFFFFFFFFFFFF", 8), core::ConversionError);
-    for (auto [text, port] : {std::pair{"VN-74,300", 300}, {"vn74,70000", 70000}, {"VN-74,9999999999", 2}})
-        EXPECT_EQ(stdmeter::NormaliseModel(text, 5, 100).vn74Port, port) << text;
     core::processAttach();
     ASSERT_EQ(Set_VeraZudu_CT_Para("[0;5]=7"), 1);
     for (const char* bad : {"abc", ",", ""})

@@ -54,10 +54,7 @@ void CheckLadder(const std::vector<long>& bounds, const std::vector<std::string>
 TEST_F(RangeRules, MsCurrentColumns) {
     const std::vector<long> bounds{130,   200,   250,   500,    1000,   2000,   2500,   5000,   10000,
                                    20000, 25000, 50000, 100000, 120000, 200000, 250000, 500000, 1000000};
-    const struct {
-        const char* model;
-        const char* codes;
-    } columns[] = {
+    const struct { const char* model; const char* codes; } columns[] = {
         {"KP8707C-66-460A", "0B 0B 0A 0A 09 08 07 07 06 05 04 04 03 03 02 01 01 00 00"},
         {"MGV466-06", "0B 0B 0B 0A 09 08 08 07 06 05 05 04 03 02 02 02 01 00 00"},
         {"KP8404C-67-600A", "0B 0B 0B 0B 0A 09 08 08 07 06 05 05 04 03 03 02 02 01 00"},  // 200 A bench
@@ -154,15 +151,11 @@ TEST_F(RangeRules, LxLadders) {
 }
 
 TEST_F(RangeRules, RangeStdConstGroups) {
-    const struct {
-        const char* model;
-        double u, i, k;
-        bool h = false;
-        double maxCurrent = 100;
-    } cases[] = {
+    const struct { const char* model; double u, i, k; bool h = false; double maxCurrent = 100; } cases[] = {
         {"KP8707C-66", 220, 5, 1.6e7}, {"PLM 600.7", 220, 5, 3.0e7}, {"None", 220, 5, 2.4e7}, {"", 57.7, 0.1, 2.4e7},
-        {"GF7400", 220, 5, 2.4e7}, {"KP8404C-66", 220, 1.2, 1.6e8}, {"KP8404C-66_7", 220, 20, 1.6e6},
-        {"KP8404C-67", 220, 5, 3.2e7}, {"MGV466-06", 57.7, 0.025, 2.56e10}, {"KP8404C-67", 60, 5, 1.28e8},
+        {"GF7400", 220, 5, 2.4e7}, {"KP8404C-66", 220, 1.2, 1.6e8}, {"KP8404C-66", 220, 5, 1.6e7},
+        {"KP8404C-66_7", 220, 20, 1.6e6}, {"KP8404C-67", 220, 5, 3.2e7}, {"MGV466-06", 57.7, 0.025, 2.56e10},
+        {"KP8404C-67", 60, 5, 1.28e8},
         {"KP8404C-67", 60.01, 5, 6.4e7}, {"KP8404C-67", 220, 0.026, 3.2e9},
         {"KP8404C-67", 220, 0.013, 7.68e10, true, 100}, {"KP8404C-67", 220, 5, 1.92e8, true, 100},
         {"TB8700B", 100, 1, 6.4e8}, {"TB8700B", 250, 1, 1.6e8}, {"KP8404C-67", 380, 5, 1.6e7},

@@ -72,7 +72,8 @@ TEST(ModelNormalise, VariantFlags) {
 }
 
 TEST(ModelNormalise, Vn74PortNumber) {
-    for (auto [text, port] : {std::pair{"VN-74,3", 3}, std::pair{"VN-74,x", 2}, std::pair{"VN74", 2}, std::pair{"VN-74, 12", 12}})
+    for (auto [text, port] : {std::pair{"VN-74,3", 3}, {"VN-74,x", 2}, {"VN74", 2}, {"VN-74, 12", 12}, {"VN-74,300", 300},
+                              {"vn74,70000", 70000}, {"VN-74,9999999999", 2}})
         EXPECT_EQ(NormaliseModel(text, 5, 100).vn74Port, port) << text;
     EXPECT_FALSE(NormaliseModel("KP8707C-66", 5, 100).vn74Port.has_value());
 }

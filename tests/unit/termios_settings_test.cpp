@@ -15,11 +15,8 @@ using tbcom::platform::Parity;
 using tbcom::platform::SerialSettings;
 using tbcom::platform::StopBits;
 
-struct FramingCase {
-    SerialSettings s;
-    tcflag_t cflag;  // CSIZE, parity and stop bits
-    tcflag_t iflag;  // INPCK, ISTRIP
-};
+// cflag: CSIZE, parity and stop bits; iflag: INPCK, ISTRIP.
+struct FramingCase { SerialSettings s; tcflag_t cflag, iflag; };
 
 std::vector<FramingCase> AllFramings() {
     std::vector<FramingCase> out;

@@ -80,11 +80,8 @@ TEST(HexNumbers, SignMagnitudeAndTwosComplement) {
         {"$80000001", -1}};
     for (const auto& [text, want] : signMag) EXPECT_EQ(SignMagHex(text), want) << text;
     for (const char* bad : {"8005", "$", "$12G4"}) EXPECT_THROW(SignMagHex(bad), ConversionError) << bad;
-    const struct {
-        const char* digits;
-        int width;
-        std::int64_t want;
-    } twos[] = {{"7FFF", 16, 32767}, {"8000", 16, -32768}, {"FFFB", 32, 0xFFFB}, {"FFFFFFFFFFFFFFFF", 64, -1}};
+    const struct { const char* digits; int width; std::int64_t want; } twos[] = {
+        {"7FFF", 16, 32767}, {"8000", 16, -32768}, {"FFFB", 32, 0xFFFB}, {"FFFFFFFFFFFFFFFF", 64, -1}};
     for (const auto& c : twos) EXPECT_EQ(SignedHex(c.digits, c.width), c.want) << c.digits;
     EXPECT_THROW(SignedHex("XY", 16), ConversionError);
 }
