@@ -25,7 +25,7 @@ inline constexpr std::uint8_t kPort = 3;
     X(Clock_Test_ReadL) X(Clock_Test_Stop) X(Clock_Error_Start) X(Clock_Error_Read) X(Set_485_Channel)    \
     X(ConstTest_Start) X(Count_Read) X(ConstPulse_Read) X(SetRS485On) X(GetRS485On) X(Open485CommPort)    \
     X(Close485CommPort) X(Set485CommPort) X(Send485Data) X(Recv485Data) X(Recv645Data) X(SetHDLCPara) X(SendHDLCData)  \
-    X(RecvHDLCData) X(Read_SerialNumber) X(Set485ByteDealy) X(Adjust_UI) X(Power_Off)
+    X(RecvHDLCData) X(Read_SerialNumber) X(Set485ByteDealy) X(Adjust_UI) X(Power_Off) X(SetHarmValue)
 
 struct TbcomLibrary {
 #define TBCOM_E2E_FIELD(name) decltype(&::name) name = nullptr;
