@@ -404,6 +404,17 @@ TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double *u, double *i, const char *mo
 TBCOM_API tbcom_bool TBCOM_CALL Set_StdMeter_Channel(const char *model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
                                                       uint8_t port);
 
+/* ---- Standard constants ---- */
+
+/* The standard meter's pulse constant for a model designation (normalised
+ * on a copy, as StdMeter_Read does; the bench's model is not changed) at
+ * `volts` and `amperes`: by the model's voltage factor and current band
+ * (currents rounded to mA or 10 mA). 2.4e7 for a model without a table,
+ * "LX-9700" and an empty or NULL model included. For "LX-7000B", "C" and
+ * "D" it also sets the LX current range and getCTRate to its nominal
+ * current. Touches no device. */
+TBCOM_API double TBCOM_CALL GetStdConstByModel(double volts, double amperes, const char *model);
+
 /* ---- RS-485 meter port ------------------------------------------------------
  * The port to the meters under test belongs to the host: it holds the handle
  * and passes it to every call (0 = not open). Frames cross as upper-case hex
