@@ -488,6 +488,53 @@ TBCOM_API tbcom_bool TBCOM_CALL RecvHDLCData(tbcom_handle handle, char **data);
  * so set a byte delay of about 35 ms for this call. */
 TBCOM_API tbcom_bool TBCOM_CALL Read_SerialNumber(char **id, int32_t reserved, uint8_t port);
 
+/* ---- Pulse board ----------------------------------------------------------
+ * These work on the port handle the host passes (from getComHandle) and
+ * open no port. Modbus replies: 0.5 s of silence, at most 1.5 s. The
+ * device address is the low byte of `address`. */
+
+/* Starts the board: run flag 1, the low byte of `selector` and `value`
+ * (0..65535, else 0 without sending) to register 0x0010, up to three
+ * attempts 0.1 s apart. */
+TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Start(tbcom_handle handle, int32_t address, int32_t selector,
+                                                 int32_t value);
+/* Stops the board (zeros to register 0x0010), as PulseBoard_Start. */
+TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Stop(tbcom_handle handle, int32_t address);
+/* The 32 counters (registers 0x0020..0x005F, two a counter, high word
+ * first) as signed decimal numbers joined by ","; empty with result 0 on no
+ * reply. One attempt. Longest text: 383 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Read(tbcom_handle handle, int32_t address, char **counters);
+/* `count` registers (1..125) from `first` (0..65535) of any device as
+ * upper-case hex, four characters a register; empty with result 0 on no
+ * reply or arguments out of range (nothing sent). One attempt. Longest
+ * text: 500 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Read_Reg(char **registers, tbcom_handle handle, int32_t address, int32_t first,
+                                         int32_t count);
+
+/* ---- Register access --------------------------------------------------------
+ * Registers of the LX-7000 instrument, Modbus device 55 on the bench port.
+ * `reg` is one to four hex digits ("5C"); a spec is "5C" (the register pair
+ * 0x5C/0x5D, a signed 32-bit value in ten-thousandths, the second register
+ * the high word when read) or "5C,1" (any non-empty second field: the one
+ * register, a plain 16-bit value). Values are decimal texts; a product with
+ * 10000 is truncated, except that one within rounding noise of a whole
+ * number counts as it ("0.0003" gives 3). A register text that is not hex,
+ * a value that is not a number or does not fit its field (one register:
+ * -32768..65535; the pair: -214748.3648..214748.3647) returns 0 without
+ * sending. Writes: up to three attempts 0.1 s apart. */
+
+/* Function 6: trunc(value x 10000) to the register ("5C", "2" writes
+ * 20000). */
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register(const char *reg, const char *value, uint8_t port);
+/* Function 16: "5C,1" with "3" writes 00 03 to 0x5C; "5C" with "1.5" writes
+ * 00 00 3A 98 to 0x5C/0x5D. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char *spec, const char *value, uint8_t port);
+/* One read: the pair as "0.0000" ("13.1073"), the one register unsigned
+ * ("5"), "RECV_BAD" on no reply; result 1 once the read was tried, 0 (and
+ * *value untouched) when the bench port cannot be opened or the spec names
+ * no register. Longest text: 12 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char **value, const char *spec, uint8_t port);
+
 /* ---- Amplifier and CT settings ---------------------------------------------- */
 
 /* Amplifier ratios: d1 voltage ratio, d2 current ratio, d3..d5 per-phase

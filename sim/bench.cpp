@@ -13,6 +13,7 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     powerTest_ = &line.add<PowerTestSwitch>();
     if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
     if (cfg.source != SourceModel::None) addSource(cfg.source);
+    if (cfg.pulseBoardAddress != 0) addPulseBoard(cfg.pulseBoardAddress);
     platform.attach(cfg.benchCom, line);
 }
 
@@ -26,11 +27,17 @@ void Bench::addSource(SourceModel model) {
     AttachSource(source, model, line, world, [this] { return stdMeter.meterConnected(*controller_); });
 }
 
+PulseBoard& Bench::addPulseBoard(int address) {
+    pulseBoard_ = &line.add<PulseBoard>(static_cast<std::uint8_t>(address), world, clock);
+    return *pulseBoard_;
+}
+
 void Bench::dropRecords() {
     line.clearLog();
     controller_->writes.clear();
     if (source.lx) source.lx->writes.clear();
     if (source.wb) source.wb->writes.clear();
+    if (pulseBoard_) pulseBoard_->writes.clear();
     board_->received.clear();
     clockUnit_->received.clear();
     for (PositionUnit* u : units_) {

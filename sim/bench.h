@@ -13,6 +13,7 @@
 #include "modbus_slave.h"
 #include "position_unit.h"
 #include "power_measure_unit.h"
+#include "pulse_board.h"
 #include "sim_platform.h"
 #include "source_rig.h"
 #include "std_meter_rig.h"
@@ -30,6 +31,8 @@ struct BenchConfig {
     double maxCurrentA = 100;
     // The device that takes the source's range commands.
     SourceModel source = SourceModel::None;
+    // Modbus address of the pulse board (DMAddr), 0 = no board.
+    int pulseBoardAddress = 0;
 };
 
 class Bench {
@@ -70,6 +73,10 @@ public:
     // Puts the source's range device on the line, behind the link switch.
     void addSource(SourceModel model);
 
+    // Puts the pulse board on the line at `address`; nullptr until then.
+    PulseBoard& addPulseBoard(int address);
+    PulseBoard* pulseBoard() { return pulseBoard_; }
+
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
     void advance(double seconds) { clock.us += static_cast<std::uint64_t>(seconds * 1e6); }
 
@@ -81,6 +88,7 @@ private:
     std::vector<PositionUnit*> units_;
     std::vector<PowerMeasureUnit*> powerUnits_;
     PowerTestSwitch* powerTest_;
+    PulseBoard* pulseBoard_ = nullptr;
     bool installed_ = false;
 };
 

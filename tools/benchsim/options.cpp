@@ -57,7 +57,7 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
-           "                [--meter-line N]\n"
+           "                [--meter-line N] [--pulse-board ADDR]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
@@ -129,6 +129,10 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto n = intArg(val, 1, 255);
             if (!n) return "bad --meter-line " + val;
             o.meterLine = *n;
+        } else if (opt == "--pulse-board") {
+            auto n = intArg(val, 1, 247);
+            if (!n) return "bad --pulse-board " + val + " (Modbus address 1 to 247)";
+            o.pulseBoard = *n;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;
@@ -147,6 +151,7 @@ tbcom::sim::BenchConfig BenchConfigOf(const Options& o) {
     cfg.stdMeterKind = o.stdKind;
     cfg.maxCurrentA = o.maxCurrentA;
     cfg.source = o.source;
+    cfg.pulseBoardAddress = o.pulseBoard;
     return cfg;
 }
 

@@ -37,6 +37,7 @@ struct Options {
     std::string wireLog;  // file the wire log is written to on exit
     tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
+    int pulseBoard = 0;   // Modbus address of the pulse board, 0 = none
 };
 
 // The one-line synopsis of the options, for the usage text.
