@@ -31,8 +31,11 @@
  *    reply's start byte, or past its end, do not), and an overall bound caps
  *    it. Bus replies: 2 s of silence, at most 6 s per attempt (up to three
  *    attempts 0.1 s apart). Modbus replies (bench controller, register
- *    meters): 0.5 s of silence, at most 1.5 s. Text-command standard meters:
- *    at most 1 s. A call's longest wait is the sum over its exchanges.
+ *    meters): 0.5 s of silence, at most 1.5 s. Text-command standard meters,
+ *    VN-74 and GF7400 answers: at most 1 s. Frame-command standard meters
+ *    (DD7400, TB8760, TB8700B): 3 s of silence, at most 10 s. TORVA and
+ *    WB412U answers: 3 s of silence, at most 6 s. A call's longest wait is
+ *    the sum over its exchanges.
  *  - Integer arguments are range-checked before any arithmetic on them.
  */
 #ifndef TBCOM_H
@@ -371,7 +374,11 @@ TBCOM_API tbcom_bool TBCOM_CALL GetDCOutType(char **type, uint8_t position, uint
  * numbers ("." separator): 28 fields for a three-phase meter (U a b c,
  * I a b c, phase angles a b c, P a b c, Q a b c, S a b c, sums of P Q S,
  * frequency, PF a b c total, voltage angles b c), 7 for a single-phase KP
- * meter, 16 for a PLM meter, 3 for the bench's built-in meter.
+ * meter, 16 for a PLM or DD7400 meter, 3 for the bench's built-in meter,
+ * 24 for the LX-7000 and LX-7000C (empty where a single-phase meter has no
+ * value; range codes as "V_n" and "A_n"), 13 (GF7400) or 11 (GF7404A),
+ * 3 currents for the WB412I, 26 values each followed by "," for the
+ * WB412E, one value for the TORVA and WB412U meters.
  * The first call after the bench port opens learns the meter's kind from
  * the bench controller (not for the models "WB412E-1S2" and "WB412I",
  * written exactly so: kind 6). A "VN-74,n" model reads the VN-74 meter on

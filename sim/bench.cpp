@@ -20,6 +20,10 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
 void Bench::addStdMeter(StdMeterModel model, int kind, double maxCurrentA) {
     AttachStdMeter(stdMeter, model, line, *controller_, world);
     stdMeter.setKind(*controller_, kind, maxCurrentA);
+    if (model == StdMeterModel::Vn74 && !stdMeter.vn74) {
+        stdMeter.vn74 = &vn74Line.add<Vn74Meter>(world);
+        platform.attach(cfg_.vn74Com, vn74Line);
+    }
 }
 
 void Bench::addSource(SourceModel model) {

@@ -33,6 +33,8 @@ struct BenchConfig {
     SourceModel source = SourceModel::None;
     // Modbus address of the pulse board (DMAddr), 0 = no board.
     int pulseBoardAddress = 0;
+    // The VN-74 meter's own line (57600 baud), when it is the standard meter.
+    int vn74Com = 2;
 };
 
 class Bench {
@@ -49,6 +51,7 @@ public:
     VirtualClock clock;
     World world;
     Line line{clock};
+    Line vn74Line{clock};  // the VN-74 meter's port
     SimPlatform platform{clock};
 
     ModbusSlave& controller() { return *controller_; }

@@ -14,6 +14,11 @@ constexpr double kOverRange = 1.2;
 Lx7000Instrument::Lx7000Instrument(World& world, std::function<bool()> connected)
     : ModbusSlave("lx7000", 55), world_(world), connected_(std::move(connected)) {
     onWrite = [this](const Write&) { applyRanges(); };
+    onRead = [this](std::uint16_t, std::uint16_t) {
+        reading.voltageCode = registers.count(0x005C) ? registers[0x005C] : 0;
+        reading.rangeIndex = registers.count(0x0070) ? registers[0x0070] : 0;
+        FillLxRegisters(registers, layout, world_, reading);
+    };
 }
 
 void Lx7000Instrument::onBurst(std::string_view burst, Line& line) {

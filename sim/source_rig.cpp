@@ -10,8 +10,15 @@ void AttachSource(SourceRig& rig, SourceModel model, Line& line, World& world, s
         case SourceModel::Kp: rig.kp = &line.add<KpSource>(world, connected); break;
         case SourceModel::Plm6007: rig.manual = &line.add<ManualSource>(world, true, connected); break;
         case SourceModel::Zak6009: rig.manual = &line.add<ManualSource>(world, false, connected); break;
-        case SourceModel::Lx7000: rig.lx = &line.add<Lx7000Instrument>(world, connected); break;
-        case SourceModel::Wb412i: rig.wb = &line.add<Wb412iMeter>(connected); break;
+        // One instrument serves as range device and standard meter alike.
+        case SourceModel::Lx7000:
+            rig.lx = line.find<Lx7000Instrument>("lx7000");
+            if (!rig.lx) rig.lx = &line.add<Lx7000Instrument>(world, connected);
+            break;
+        case SourceModel::Wb412i:
+            rig.wb = line.find<Wb412iMeter>("wb412i");
+            if (!rig.wb) rig.wb = &line.add<Wb412iMeter>(connected);
+            break;
     }
 }
 

@@ -40,7 +40,25 @@ bool StdMeterRig::meterConnected(const ModbusSlave& ctrl) const {
     return (kind != 5 && kind != 7) || linkClosed;
 }
 
-void AttachStdMeter(StdMeterRig& rig, StdMeterModel model, Line& line, ModbusSlave& ctrl, const World& world) {
+namespace {
+
+Lx7000Instrument* lxOn(Line& line, World& world, std::function<bool()> connected, LxLayout layout) {
+    auto* lx = line.find<Lx7000Instrument>("lx7000");
+    if (!lx) lx = &line.add<Lx7000Instrument>(world, std::move(connected));
+    lx->layout = layout;
+    return lx;
+}
+
+Wb412iMeter* wb412iOn(Line& line, const World& world, std::function<bool()> connected) {
+    auto* wb = line.find<Wb412iMeter>("wb412i");
+    if (!wb) wb = &line.add<Wb412iMeter>(std::move(connected));
+    wb->world = &world;
+    return wb;
+}
+
+}  // namespace
+
+void AttachStdMeter(StdMeterRig& rig, StdMeterModel model, Line& line, ModbusSlave& ctrl, World& world) {
     auto connected = [&rig, &ctrl] { return rig.meterConnected(ctrl); };
     switch (model) {
         case StdMeterModel::None: break;
@@ -49,6 +67,21 @@ void AttachStdMeter(StdMeterRig& rig, StdMeterModel model, Line& line, ModbusSla
         case StdMeterModel::Kp1G: rig.kp = &line.add<KpMeter>(world, KpVariant::SinglePhaseG, connected); break;
         case StdMeterModel::Plm6007: rig.plm = &line.add<PlmMeter>(world, true, connected); break;
         case StdMeterModel::Zak6009: rig.plm = &line.add<PlmMeter>(world, false, connected); break;
+        case StdMeterModel::Dd7400: rig.frame = &line.add<FrameMeter>(world, FrameMeterModel::Dd7400, connected); break;
+        case StdMeterModel::Tb8760: rig.frame = &line.add<FrameMeter>(world, FrameMeterModel::Tb8760, connected); break;
+        case StdMeterModel::Tb8700b:
+            rig.frame = &line.add<FrameMeter>(world, FrameMeterModel::Tb8700b, connected);
+            break;
+        case StdMeterModel::Lx7000: rig.lx = lxOn(line, world, connected, LxLayout::Lx7000); break;
+        case StdMeterModel::Lx9700: rig.lx = lxOn(line, world, connected, LxLayout::Lx9700); break;
+        case StdMeterModel::Lx7000c: rig.lx = lxOn(line, world, connected, LxLayout::Lx7000c); break;
+        case StdMeterModel::Wb412e: rig.wb412e = &line.add<Wb412eMeter>(world, connected); break;
+        case StdMeterModel::Wb412i: rig.wb412i = wb412iOn(line, world, connected); break;
+        case StdMeterModel::Gf7400:
+        case StdMeterModel::Gf7404a: rig.gf = &line.add<Gf7400Meter>(world, connected); break;
+        case StdMeterModel::Torva: rig.torva = &line.add<TorvaMeter>(world, connected); break;
+        case StdMeterModel::Wb412u: rig.wb412u = &line.add<Wb412uMeter>(world, 1, connected); break;
+        case StdMeterModel::Vn74: break;
     }
     if (rig.hooked) return;
     rig.hooked = true;

@@ -2,20 +2,22 @@
 
 #include "transport/recv_bad.h"
 #include "core/state.h"
+#include "core/ports.h"
+#include "stdmeter/frame_meters.h"
+#include "stdmeter/gf7400_meter.h"
+#include "stdmeter/torva_wb412u_meter.h"
+#include "stdmeter/vn74_meter.h"
 #include "stdmeter/kp_meter.h"
 #include "stdmeter/link.h"
 #include "stdmeter/plm_meter.h"
 #include "stdmeter/reader_table.h"
 #include "stdmeter/record_scaling.h"
+#include "stdmeter/register_meters.h"
 #include "stdmeter/std_state.h"
 
 namespace tbcom::stdmeter {
 
 namespace {
-
-// Families whose readers are not part of this library build yet: their
-// meters answer nothing usable.
-std::string notYetRead(platform::PortHandle, const std::string&, bool) { return transport::kRecvBad; }
 
 const ReaderRow kKpRow{{}, "DT0", ReadKpMeter};
 
@@ -23,19 +25,19 @@ const ReaderRow kKpRow{{}, "DT0", ReadKpMeter};
 
 const std::vector<ReaderRow>& ReaderTable() {
     static const std::vector<ReaderRow> table{
-        {{"DD7400"}, "F-frame", notYetRead},
+        {{"DD7400"}, "F-frame", ReadDd7400Meter},
         {{"PLM 600.7", "ZAK-K6009"}, "?", ReadPlmMeter},
-        {{"LX-7000B", "LX-7000D"}, "LX-7000 registers", notYetRead},
-        {{"LX-9700"}, "LX-9700 registers", notYetRead},
-        {{"TB8700B"}, "A0 TB8700B", notYetRead},
-        {{"LX-7000C"}, "LX-7000C registers", notYetRead},
-        {{"TB8760"}, "A0 TB8760", notYetRead},
-        {{"GF7400", "GF7404A"}, "GF7400 frame", notYetRead},
-        {{"VN-74"}, "VN-74 frame", notYetRead, true},
-        {{"TORVA"}, "TORVA frame", notYetRead},
-        {{"WB412U"}, "WB412U", notYetRead},
-        {{"WB412E-1S2"}, "WB412E registers", notYetRead},
-        {{"WB412I"}, "WB412I registers", notYetRead},
+        {{"LX-7000B", "LX-7000D"}, "LX-7000 registers", ReadLx7000Meter},
+        {{"LX-9700"}, "LX-9700 registers", ReadLx9700Meter},
+        {{"TB8700B"}, "A0 TB8700B", ReadTb8700bMeter},
+        {{"LX-7000C"}, "LX-7000C registers", ReadLx7000cMeter},
+        {{"TB8760"}, "A0 TB8760", ReadTb8760Meter},
+        {{"GF7400", "GF7404A"}, "GF7400 frame", ReadGf7400Meter},
+        {{"VN-74"}, "VN-74 frame", ReadVn74Meter, true},
+        {{"TORVA"}, "TORVA frame", ReadTorvaMeter},
+        {{"WB412U"}, "WB412U", ReadWb412uMeter},
+        {{"WB412E-1S2"}, "WB412E registers", ReadWb412eMeter},
+        {{"WB412I"}, "WB412I registers", ReadWb412iMeter},
         {{""}, "none", nullptr},
     };
     return table;
@@ -54,6 +56,9 @@ std::string StdMeter_ReadDispatch(platform::PortHandle port, bool recordMode, bo
         if (core::state().outputBusy) return reply;
         if (!noSwitch && !StdLink_Set(port, true)) return reply;
         const ReaderRow& row = ReaderFor(core::state().stdMeterModel);
+        // The VN-74 port's number is learned from the model text only after
+        // the call opened its ports: open it now rather than miss this read.
+        if (row.onVn74Port && core::state().vn74Port == 0) core::EnsurePorts();
         if (row.read) reply = row.read(row.onVn74Port ? core::state().vn74Port : port, core::state().stdMeterModel,
                                        recordMode);
         // Only a good read renews the reading; a failed one leaves it as it

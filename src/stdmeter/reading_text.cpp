@@ -3,6 +3,7 @@
 #include "core/state.h"
 #include "core/text.h"
 #include "stdmeter/kp_meter.h"
+#include "stdmeter/meter_parsers.h"
 #include "stdmeter/parsers.h"
 #include "stdmeter/std_state.h"
 
@@ -10,26 +11,24 @@ namespace tbcom::stdmeter {
 
 namespace {
 
-// Parsers of families whose readers are not yet built: their replies never
-// arrive, so the reading falls back to the last good text.
-Parsed notYetParsed(std::string_view) { return ParsedBad(); }
-
 const ParserRow kRegister{"register meter", ParseRegisterMeter};
 const ParserRow kKpSingleN{"KP single-phase N", ParseKpSinglePhaseN};
 const ParserRow kKpSingleG{"KP single-phase G", ParseKpSinglePhaseG};
-const ParserRow kTb8700b{"TB8700B", notYetParsed};
-const ParserRow kDd7400{"DD7400", notYetParsed};
+const ParserRow kTb8700b{"TB8700B", ParseTb8700b};
+const ParserRow kDd7400{"DD7400", ParseDd7400};
 const ParserRow kPlm{"PLM", ParsePlm};
-const ParserRow kLx7000{"LX-7000", notYetParsed};
-const ParserRow kLx7000c{"LX-7000C", notYetParsed};
-const ParserRow kLx9700{"LX-9700", notYetParsed};
-const ParserRow kVn74{"VN-74", notYetParsed};
-const ParserRow kTorva{"TORVA", notYetParsed};
+const ParserRow kLx7000{"LX-7000", ParseLx7000};
+const ParserRow kLx7000c{"LX-7000C", ParseLx7000c};
+const ParserRow kLx9700{"LX-9700", ParseLx9700};
+const ParserRow kVn74{"VN-74", ParseVn74};
+const ParserRow kTorva{"TORVA", ParseTorva};
 const ParserRow kPassThrough{"pass-through", PassThrough};
-const ParserRow kTb8760{"TB8760", notYetParsed};
-const ParserRow kGf7400{"GF7400", notYetParsed};
-const ParserRow kWb412e{"WB412E", notYetParsed};
-const ParserRow kWb412i{"WB412I", notYetParsed};
+const ParserRow kTb8760{"TB8760", ParseTb8760};
+const ParserRow kTb8760Gf7400{"TB8760 as GF7400", ParseTb8760AsGf7400};
+const ParserRow kGf7404a{"GF7404A", ParseGf7404a};
+const ParserRow kGf7400{"GF7400", ParseGf7400};
+const ParserRow kWb412e{"WB412E", ParseWb412e};
+const ParserRow kWb412i{"WB412I", ParseWb412i};
 const ParserRow kKpThree{"KP three-phase", ParseKpThreePhase};
 
 struct Rule {
@@ -69,9 +68,17 @@ Parsed ParsedGood(std::string text) { return {ParseStatus::Good, std::move(text)
 Parsed ParsedWrongLength() { return {ParseStatus::WrongLength, std::string()}; }
 Parsed ParsedBad() { return {}; }
 
-const ParserRow& SelectParser(std::int32_t kind, const std::string& model, bool hVariant, ParserUse use) {
+const ParserRow& SelectParser(std::int32_t kind, const std::string& model, bool hVariant, ParserUse use,
+                              std::string_view request) {
     for (const auto& r : kRules)
-        if (r.matches(kind, model, hVariant, use)) return *r.row;
+        if (r.matches(kind, model, hVariant, use)) {
+            // A TB8760 reading asked for with the request word "GF7400" is
+            // laid out as a GF7400 meter's.
+            if (r.row == &kTb8760 && use == ParserUse::Read && request == "GF7400") return kTb8760Gf7400;
+            // The GF7404A reports one phase angle where the GF7400 has three.
+            if (r.row == &kGf7400 && model == "GF7404A") return kGf7404a;
+            return *r.row;
+        }
     return kKpThree;
 }
 

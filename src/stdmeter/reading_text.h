@@ -40,8 +40,10 @@ struct ParserRow {
     ParserFn parse;
 };
 
-// The parser for a meter of `kind` and normalised `model`.
-const ParserRow& SelectParser(std::int32_t kind, const std::string& model, bool hVariant, ParserUse use);
+// The parser for a meter of `kind` and normalised `model`; `request` is the
+// request word of StdMeter_Read ("GF7400" re-lays a TB8760 reading).
+const ParserRow& SelectParser(std::int32_t kind, const std::string& model, bool hVariant, ParserUse use,
+                              std::string_view request = {});
 // The parser names in the order the selection tries them (for tests).
 std::vector<std::string> ParserOrder();
 

@@ -22,7 +22,9 @@ struct BusyHold {
 // port instead of spinning on a part-filled queue; bytes past the n-th are
 // dropped. Whatever arrives, the receive ends within the 1 s limit (reaching
 // it ends the receive: more than 999 ms on the tick counter, wrap-safe).
-bool receive(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
+}  // namespace
+
+bool ReceiveBytes(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
     BusyHold hold;
     auto& p = platform::current();
     h = transport::Usable(h);
@@ -44,18 +46,16 @@ bool receive(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
     return true;
 }
 
-}  // namespace
-
 std::string ReceiveWithSemicolon(platform::PortHandle h, int n) {
     std::string text;
-    if (!receive(h, n, n >= 100, text)) return transport::kRecvBad;
+    if (!ReceiveBytes(h, n, n >= 100, text)) return transport::kRecvBad;
     if (text.find(';') == std::string::npos) return transport::kRecvBad;
     return text;
 }
 
 std::string ReceiveWithCommas(platform::PortHandle h, int n) {
     std::string text;
-    if (!receive(h, n, true, text)) return transport::kRecvBad;
+    if (!ReceiveBytes(h, n, true, text)) return transport::kRecvBad;
     for (char& c : text)
         if (c == '\r') c = ',';
     if (text.find(',') == std::string::npos || text.empty() || text[0] != 'E') return transport::kRecvBad;

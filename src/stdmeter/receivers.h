@@ -13,6 +13,9 @@ namespace tbcom::stdmeter {
 
 inline constexpr std::uint32_t kReceiveLimitMs = 1000;
 
+// The first n bytes that arrive within the limit (later ones dropped);
+// false on the limit, or when stopOnBusy and OutputBusy becomes set.
+bool ReceiveBytes(platform::PortHandle h, int n, bool stopOnBusy, std::string& out);
 // n bytes that contain ";", else "RECV_BAD". Gives up early when OutputBusy
 // becomes set and n >= 100.
 std::string ReceiveWithSemicolon(platform::PortHandle h, int n);

@@ -44,7 +44,7 @@ Parsed readForKind(const std::string& request, const std::string& kindText, Pars
         const std::string reply = StdMeter_ReadDispatch(bench.benchPort, request == "MeterData4W", false);
         if (core::Contains(request, "MeterData"))
             return transport::IsRecvBad(reply) ? ParsedBad() : ParsedGood(reply);
-        return SelectParser(kind, bench.stdMeterModel, stdState().hVariant, use).parse(reply);
+        return SelectParser(kind, bench.stdMeterModel, stdState().hVariant, use, request).parse(reply);
     }
     return ParsedGood(kindText);
 }

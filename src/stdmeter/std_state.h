@@ -15,6 +15,12 @@ struct StdMeterState {
     std::int32_t lx7000Variant = 0;
     std::uint8_t lx7000D2 = 0;
     std::uint8_t dd7400A0 = 0;
+    // Line speed of the frame-command meters (DD7400, TB8760, TB8700B), as
+    // the direct meter access sets it.
+    std::string dd7400Baud = "9600";
+    // The WB412 meters' voltage-transformer value, read by every WB412E
+    // read (the current-transformer value is the source drivers' ratio).
+    std::int32_t wb412Vt = 0;
     std::string lastReading;   // last reading text that was not "RECV_BAD"
     // StdReading: the last record-mode reading in the layout of the source
     // output record, but in volts, amperes, degrees and hertz, brought back

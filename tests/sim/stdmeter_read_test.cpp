@@ -202,7 +202,9 @@ TEST_F(StdReadTest, Wb412ModelsSkipKindLearning) {
     read("WB412E-1S2", "", &ok);
     EXPECT_EQ(ok, 1);
     EXPECT_EQ(core::state().stdMeterKind, 6);
-    EXPECT_TRUE(writes().empty());  // no kind read, no link switch
+    // No kind read, no link switch: only the meter's own request (device 55).
+    ASSERT_EQ(writes().size(), 1u);
+    EXPECT_EQ(writes()[0][0], '\x37');
 }
 
 TEST_F(StdReadTest, DirectReadHasNoKindLearningAndNoSwitch) {

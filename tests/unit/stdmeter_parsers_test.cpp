@@ -202,7 +202,7 @@ TEST(ParserSelection, RulesInOrderByKindModelAndCaller) {
         {5, "KP8404C-67_K6", false, R, "KP single-phase N"}, {6, "MGV466-06", true, R, "KP single-phase G"},
         {5, "KP8404C-66", false, R, "KP three-phase"}, {5, "KP8707C-66", true, R, "KP three-phase"},
         {5, "ZAK-K6009", false, D, "PLM"},           {5, "VN-74", false, V, "KP three-phase"},
-        {5, "WB412U", false, R, "pass-through"},     {5, "GF7404A", false, R, "GF7400"},
+        {5, "WB412U", false, R, "pass-through"},     {5, "GF7404A", false, R, "GF7404A"},
         {5, "WB412E-1S2", false, D, "KP three-phase"}, {5, "plm 600.7", false, R, "KP three-phase"},  // case-sensitive
     };
     for (const auto& c : cases) {
@@ -211,8 +211,11 @@ TEST(ParserSelection, RulesInOrderByKindModelAndCaller) {
     }
 }
 
-TEST(ParserSelection, LaterFamiliesFallBackAndPassThroughKeepsTheReply) {
-    EXPECT_EQ(SelectParser(5, "DD7400", false, ParserUse::Read).parse("anything").status, ParseStatus::Bad);
+TEST(ParserSelection, FrameListsWithoutTheirFramesAndPassThrough) {
+    EXPECT_EQ(SelectParser(5, "DD7400", false, ParserUse::Read).parse("anything").status, ParseStatus::WrongLength);
+    // The request word "GF7400" re-lays a TB8760 reading, for StdMeter_Read only.
+    EXPECT_STREQ(SelectParser(5, "TB8760", false, ParserUse::Read, "GF7400").name, "TB8760 as GF7400");
+    EXPECT_STREQ(SelectParser(5, "TB8760", false, ParserUse::Direct, "GF7400").name, "TB8760");
     Parsed p = SelectParser(5, "WB412U", false, ParserUse::Read).parse("0102ABCD");
     EXPECT_EQ(p.status, ParseStatus::Good);
     EXPECT_EQ(p.text, "0102ABCD");

@@ -5,7 +5,7 @@
 //   benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]...
 //            [--silent POS]... [--std-const X] [--clock POS:SPERDAY]...
 //            [--std-meter MODEL [--std-kind K] [--max-current A] [--std-error PCT]]
-//            [--wire-log FILE] [--meter-line N]
+//            [--wire-log FILE] [--meter-line N] [--vn74-port N]
 //
 // --clock makes the clock of the meter at POS run SPERDAY seconds a day fast
 // (negative: slow) and wires the clock unit to that position. --std-meter
@@ -14,10 +14,12 @@
 // current of A amperes (100); --std-error makes its voltages and currents
 // read PCT percent high. --wire-log writes every burst on the line to FILE
 // when benchsim stops. --meter-line puts the simulated meters under test
-// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>.
+// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>. With
+// --std-meter vn74 the VN-74 meter is served on DIR/COM<N> of --vn74-port (2).
 //
 // Prints "READY DIR/COM<N>" once the links are in place (then
-// "METER-LINE DIR/COM<N>" with --meter-line), then serves until
+// "METER-LINE DIR/COM<N>" with --meter-line, "VN74 DIR/COM<N>" with the
+// VN-74 meter), then serves until
 // SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log cannot
 // be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
 #include <signal.h>
@@ -30,6 +32,7 @@
 #include "options.h"
 #include "pty_link.h"
 #include "realtime_pump.h"
+#include "vn74_line_server.h"
 #include "wire_log_file.h"
 
 namespace {
@@ -78,12 +81,21 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "benchsim: %s\n", error.c_str());
         return 1;
     }
+    benchsim::Vn74LineServer vn74;
+    const bool withVn74 = args.stdMeter == tbcom::sim::StdMeterModel::Vn74;
+    if (withVn74 &&
+        !vn74.start(args.dir, args.vn74Com, bench.world, args.stdErrorPct.value_or(0), !args.wireLog.empty(), error)) {
+        std::fprintf(stderr, "benchsim: %s\n", error.c_str());
+        return 1;
+    }
     std::printf("READY %s\n", link.linkPath().c_str());
     if (args.meterLine != 0) std::printf("METER-LINE %s\n", meterLine.linkPath().c_str());
+    if (withVn74) std::printf("VN74 %s\n", vn74.linkPath().c_str());
     std::fflush(stdout);
 
     benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop);
     meterLine.stop();
+    vn74.stop();
     link.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {
         std::fprintf(stderr, "benchsim: cannot write %s\n", args.wireLog.c_str());

@@ -21,7 +21,13 @@ struct ModelName {
 constexpr ModelName kModels[] = {
     {"KP3", StdMeterModel::Kp3},         {"KP1N", StdMeterModel::Kp1N},
     {"KP1G", StdMeterModel::Kp1G},       {"PLM6007", StdMeterModel::Plm6007},
-    {"ZAK6009", StdMeterModel::Zak6009},
+    {"ZAK6009", StdMeterModel::Zak6009}, {"DD7400", StdMeterModel::Dd7400},
+    {"TB8760", StdMeterModel::Tb8760},   {"TB8700B", StdMeterModel::Tb8700b},
+    {"LX7000", StdMeterModel::Lx7000},   {"LX9700", StdMeterModel::Lx9700},
+    {"LX7000C", StdMeterModel::Lx7000c}, {"WB412E", StdMeterModel::Wb412e},
+    {"WB412I", StdMeterModel::Wb412i},   {"VN74", StdMeterModel::Vn74},
+    {"GF7400", StdMeterModel::Gf7400},   {"GF7404A", StdMeterModel::Gf7404a},
+    {"TORVA", StdMeterModel::Torva},     {"WB412U", StdMeterModel::Wb412u},
 };
 
 std::optional<int> intArg(const std::string& text, int lo, int hi) {
@@ -46,6 +52,8 @@ std::optional<std::string> checkTogether(const Options& o) {
     for (auto& c : o.clocks)
         if (c.position > o.positions) return "--clock position out of range";
     if (o.meterLine == o.com) return std::string("--meter-line must differ from --com");
+    if (o.stdMeter == StdMeterModel::Vn74 && (o.vn74Com == o.com || o.vn74Com == o.meterLine))
+        return std::string("--vn74-port must differ from --com and --meter-line");
     const bool meter = o.stdMeter != StdMeterModel::None;
     if (o.stdErrorPct && !meter) return std::string("--std-error needs --std-meter");
     return std::nullopt;
@@ -57,8 +65,10 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
-           "                [--meter-line N] [--pulse-board ADDR]\n"
-           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009\n"
+           "                [--meter-line N] [--vn74-port N] [--pulse-board ADDR]\n"
+           "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009,\n"
+           "         dd7400, tb8760, tb8700b (A3 frames), lx7000, lx9700, lx7000c, wb412e,\n"
+           "         wb412i (registers), gf7400, gf7404a, torva, wb412u, vn74 (on its own port, --vn74-port)\n"
            "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
 }
 
@@ -133,6 +143,10 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto n = intArg(val, 1, 247);
             if (!n) return "bad --pulse-board " + val + " (Modbus address 1 to 247)";
             o.pulseBoard = *n;
+        } else if (opt == "--vn74-port") {
+            auto n = intArg(val, 1, 255);
+            if (!n) return "bad --vn74-port " + val;
+            o.vn74Com = *n;
         } else if (opt == "--wire-log") {
             if (val.empty()) return std::string("bad --wire-log (empty file name)");
             o.wireLog = val;
@@ -170,6 +184,13 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
     if (o.stdErrorPct) {
         if (bench.stdMeter.kp) bench.stdMeter.kp->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.plm) bench.stdMeter.plm->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.frame) bench.stdMeter.frame->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.lx) bench.stdMeter.lx->reading.errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.wb412e) bench.stdMeter.wb412e->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.wb412i) bench.stdMeter.wb412i->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.gf) bench.stdMeter.gf->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.torva) bench.stdMeter.torva->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.wb412u) bench.stdMeter.wb412u->errorPct = *o.stdErrorPct;
     }
 }
 

@@ -38,6 +38,7 @@ struct Options {
     tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
     int pulseBoard = 0;   // Modbus address of the pulse board, 0 = none
+    int vn74Com = 2;      // COM number of the VN-74 meter's own port
 };
 
 // The one-line synopsis of the options, for the usage text.
