@@ -542,6 +542,47 @@ TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char *spec, const
  * no register. Longest text: 12 characters. */
 TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char **value, const char *spec, uint8_t port);
 
+/* ---- Direct standard-meter access ------------------------------------------ */
+
+/* Speed of the DD7400-family meters (DD7400, TB8760, TB8700B), kept as its
+ * decimal text for their reads and for Comm_DD7400_All (9600 until set).
+ * A speed the port refuses closes the bench port at the next such read. */
+TBCOM_API void TBCOM_CALL Set_DD7400_Baud(int32_t baud);
+/* A D-format number: ten decimal digits, digit 1 "1" a negative exponent,
+ * digit 2 the exponent n, digit 3 "1" a negative value, digits 4-10 the
+ * integer m: m x 10^(+-n) / 10^6 ("0312345678" is -2345.678). 0 for any
+ * other text. */
+TBCOM_API double TBCOM_CALL StrToFloat_DD7400(const char *text);
+/* Sends the A3 frames of the first ten comma fields of `commands` (hex
+ * bytes each: "F5,F6" sends A3 01 02 F5 F5 A3 01 02 F6 F6) in one write at
+ * the DD7400 speed, after switching the meter's line on (left on). `model`
+ * becomes the bench's standard-meter model, normalised. wait = 0: "SENDED",
+ * result 1. Otherwise collects as many answer frames as were sent (7 for
+ * "A0" alone) and writes them as hex joined by ",", each without its
+ * checksum byte; "RECV_BAD" with result 0 after 3 s of silence (10 s at
+ * most). "REVC_BAD" (spelled so) with result 0 when the line cannot be
+ * switched on or a source output is in progress. A field that is not hex
+ * bytes, no field, or a bench port that cannot be opened: 0, nothing sent,
+ * *reply untouched. Longest text: 4095 characters (a longer frame list gives
+ * the empty text and 0). */
+TBCOM_API tbcom_bool TBCOM_CALL Comm_DD7400_All(char **reply, const char *commands, uint8_t wait,
+                                                const char *model, uint8_t port);
+/* With code "55" and command 3 reads the bench's standard meter once on
+ * the port of portText ("COM12": 12), learning its kind first if needed,
+ * and fills slots[0..17] with pointers to new 20-byte buffers of the
+ * library, each holding one field of the reading text (at most 19
+ * characters): fields 1-9, 13, 14, 15, 17, 18, 16, 12, 10, 11. Returns -1
+ * when done, 2 on failure (port, kind not learned: slots untouched; no
+ * reading: slots filled from "RECV_BAD"). Other codes or commands return -1
+ * at once and touch nothing. Release the buffers with OperationHC_Free. */
+TBCOM_API int32_t TBCOM_CALL OperationHC_Fun(int32_t unused1, const char *portText, const char *code,
+                                             int32_t command, int32_t unused2, char **slots);
+/* Addition (not part of the original interface): releases the slot buffers
+ * that OperationHC_Fun allocated, setting those slots to NULL; pointers the
+ * library did not allocate, NULL ones included, are left alone. Returns the
+ * count released. */
+TBCOM_API int32_t TBCOM_CALL OperationHC_Free(char **slots);
+
 /* ---- Amplifier and CT settings ---------------------------------------------- */
 
 /* Amplifier ratios: d1 voltage ratio, d2 current ratio, d3..d5 per-phase
