@@ -15,4 +15,4 @@ ensure_packages() {
     fi
 }
 
-NATIVE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev)
+NATIVE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libmodbus-dev pkg-config)
