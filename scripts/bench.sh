@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks of the native build: processor time of a silent 2 s
-# wait on a real serial line, and the library's time per bus transaction.
+# wait on a real serial line, the library's time per bus transaction, and a
+# Modbus register write and read through the library against libmodbus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -9,3 +10,4 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 build/native/bench/bench_silent_wait 0.5
 build/native/bench/bench_transaction
+build/native/bench/bench_modbus
