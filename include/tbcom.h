@@ -361,7 +361,87 @@ TBCOM_API tbcom_bool TBCOM_CALL SetDCOutType(uint8_t position, int32_t type, uin
 /* The DC output type character. Longest text: 1 character. */
 TBCOM_API tbcom_bool TBCOM_CALL GetDCOutType(char **type, uint8_t position, uint8_t port);
 
-/* ---- Source output ---- */
+/* ---- Source output ----------------------------------------------------------
+ * An output request computes the per-phase amplitudes and angles, has the
+ * source set its ranges, writes the output block to the bench controller,
+ * waits for the output to settle (Set_ReviseTime, 5.5 s by default) and,
+ * with a standard meter of kind 5 or 6, corrects the output against the
+ * meter: up to 8 readings about 1 s apart, then the measured values are fed
+ * back. Adjust_* return 1 = done, 0 = failure. A request with a value that
+ * is not finite, a power factor outside -1..1, three line voltages without a
+ * star solution or an amplitude beyond its wire field (655.35 V) fails and
+ * sends nothing.
+ * mode: wiring mode 0..7; sequence: 0 = B at 120, C at 240 degrees, 1 = the
+ * reverse; direction: 1 = reverse energy; phase: "H" all elements, "A", "B",
+ * "C" one element; pf: "1.0", "0.8L", "0.5C", or three current angles in
+ * degrees joined by ";" (or by "," for explicit angles: then phase holds the
+ * voltage angles of B and C, "120,240"). Percentages are of un and ib. */
+TBCOM_API int32_t TBCOM_CALL Adjust_UI(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
+                                        uint8_t direction, double uPercent, double iPercent, const char *phase,
+                                        const char *pf, const char *model, uint8_t port);
+/* As Adjust_UI, but the ranges are requested before every output without
+ * comparing them with the ranges in force. */
+TBCOM_API int32_t TBCOM_CALL Adjust_VA(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
+                                        uint8_t direction, double uPercent, double iPercent, const char *phase,
+                                        const char *pf, const char *model, uint8_t port);
+TBCOM_API int32_t TBCOM_CALL Adjust_UI1(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
+                                         uint8_t direction, double uPercentA, double uPercentB, double uPercentC,
+                                         double iPercent, const char *phase, const char *pf, const char *model,
+                                         uint8_t port);
+TBCOM_API int32_t TBCOM_CALL Adjust_UI2(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
+                                         uint8_t direction, double uPercentA, double uPercentB, double uPercentC,
+                                         double iPercentA, double iPercentB, double iPercentC, const char *phase,
+                                         const char *pf, const char *model, uint8_t port);
+/* Rated voltage and current on all phases, every current at `angle`. */
+TBCOM_API int32_t TBCOM_CALL Adjust_UI3(int32_t mode, double frequency, uint8_t sequence, uint8_t direction,
+                                         double un, double ib, const char *phase, double angle, const char *model,
+                                         uint8_t port);
+TBCOM_API int32_t TBCOM_CALL Adjust_UI4(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
+                                         uint8_t direction, double uPercentA, double uPercentB, double uPercentC,
+                                         double iPercentA, double iPercentB, double iPercentC, const char *phase,
+                                         double angle, const char *model, uint8_t port);
+/* Volts, amperes and degrees per phase (angles are brought into 0..360). */
+TBCOM_API int32_t TBCOM_CALL Adjust_CUST(int32_t mode, double frequency, double ua, double ub, double uc, double ia,
+                                          double ib, double ic, double angleUb, double angleUc, double angleIa,
+                                          double angleIb, double angleIc, const char *model, uint8_t port);
+/* `current` amperes on all phases, no voltage. */
+TBCOM_API int32_t TBCOM_CALL TORVA_I(double current, double frequency, uint8_t port);
+/* All outputs to zero: 1 = written, 0 = failure. */
+TBCOM_API int32_t TBCOM_CALL Power_Off(uint8_t port);
+/* Currents to zero, voltages kept; 1 also before any request (nothing sent). */
+TBCOM_API tbcom_bool TBCOM_CALL Power_Pause(uint8_t port);
+/* Zero output: -1 = done, 2 = the port cannot be opened. */
+TBCOM_API int32_t TBCOM_CALL SourceClear_Fun(const char *port);
+/* Voltages at their rated value, currents zero. */
+TBCOM_API void TBCOM_CALL Source_Pause_gSub(const char *port);
+/* Text-port request: wiringCode 1..7 (others: single phase), reverse 0 or 2
+ * forward, element "IABC", "IA", "IB", "IC"; the voltage percents and a
+ * current factor come from RaiseVA. wait = 1: settles 3.5 s and feeds one
+ * reading back. -1 = done, 2 = failure, 0 = the bench controller did not
+ * report the meter's kind. The last four arguments are ignored. */
+TBCOM_API int32_t TBCOM_CALL OutPutData_gSub(int32_t wait, int32_t unused, const char *port, int32_t wiringCode,
+                                              int32_t reverse, uint8_t sequence, float un, float ib, float frequency,
+                                              const char *element, int32_t iPercent, const char *pf, int32_t unused1,
+                                              int32_t unused2, int32_t unused3, int32_t unused4);
+/* Stores the factors of OutPutData_gSub: c is the current factor (a and b
+ * are overwritten by it), d, e, f the voltage percents (0 = 100). Always -1. */
+TBCOM_API int32_t TBCOM_CALL RaiseVA(int32_t unused1, float a, float b, float c, int32_t unused2, float d, float e,
+                                      float f);
+/* Fine-adjust command to the bench controller: 1 = written, 0 = failure. */
+TBCOM_API int32_t TBCOM_CALL Mini_Adjust(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint8_t port);
+/* The same with decimal texts of byte values (0..255): -1 = written, 2 =
+ * failure (also for a text that is not such a number; nothing is sent). */
+TBCOM_API int32_t TBCOM_CALL AdjustMove_Fun(const char *port, int32_t unused, const char *c, const char *d,
+                                             const char *a, const char *b);
+/* Star voltages of three line voltages. 0 when they have no star solution
+ * (outputs untouched); three zeros and 1 when their sum is not positive. */
+TBCOM_API tbcom_bool TBCOM_CALL GetPhaseVolt(double u1, double u2, double u3, double *p1, double *p2, double *p3);
+/* Voltage parameter block, sent with the next output; always 1. */
+TBCOM_API int32_t TBCOM_CALL Set_VoltPara(double d1, double d2, double d3, double d4, double d5, int32_t n);
+/* The correction loop on demand, on the port of the last request: 1 =
+ * corrected or nothing to do, 0 = the output stayed grossly off or the
+ * feedback could not be written. */
+TBCOM_API tbcom_bool TBCOM_CALL Power_Revise(void);
 
 /* ---- Standard meter ---- */
 

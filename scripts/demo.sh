@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the library and tools, starts the simulated bench on a
-# pseudo-terminal and runs a short bench session against it: error test,
-# standard-meter reading, clock test and a constant test (about 15 s).
+# pseudo-terminal and runs a short bench session against it: the source set
+# and corrected against the standard meter, the reading, an error test, a
+# clock test and a constant test, switch-off (about 35 s).
 #
 #   scripts/demo.sh
 #
@@ -31,13 +32,18 @@ out="$comdir/benchsim.out"
 : >"$out"
 
 # Three meters of 1000 imp/kWh with known errors, meter 1's clock running
-# 0.5 s/day fast on the clock unit, and a KP three-phase standard meter
-# reading 0.02 % high.
+# 0.5 s/day fast on the clock unit, a KP three-phase standard meter reading
+# 0.02 % high, and a source that ramps for 6 s and puts out 0.3 %, -0.2 %
+# and 0.4 % off on phases A, B, C until the correction trims it.
+wirelog="$comdir/wire.log"
+rm -f "$wirelog"
 "$build/benchsim" --dir "$comdir" --com 3 --positions 3 \
   --meter 1:1000:0.25 --meter 2:1000:-0.4 --meter 3:1000:0.1 \
-  --clock 1:0.5 --std-meter kp3 --std-error 0.02 >"$out" &
+  --clock 1:0.5 --std-meter kp3 --std-error 0.02 --source kp \
+  --source-error 0.3:-0.2:0.4 --source-settle 6 --wire-log "$wirelog" >"$out" &
 sim=$!
-trap 'kill -TERM "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true' EXIT
+stop_sim() { kill -TERM "$sim" 2>/dev/null || true; wait "$sim" 2>/dev/null || true; }
+trap stop_sim EXIT
 
 for _ in $(seq 50); do
   grep -q '^READY ' "$out" && break
@@ -49,4 +55,18 @@ echo "benchsim: $(head -n1 "$out")"
 
 status=0
 TBCOM_COMDIR="$comdir" "$build/tbdemo" "$build/libtbcom.so" 1000 || status=$?
+
+# The wire shows how many standard-meter readings the correction took: the
+# "DT0" queries between the output block (register 2) and the feedback
+# (register 58).
+stop_sim
+if [[ -s "$wirelog" ]]; then
+  awk '/ H - / {
+         if (!sent && / B1 10 00 02 00 10 /) sent = 1
+         else if (sent && !fed && / 44 54 30 0D/) n++
+         else if (sent && / B1 10 00 3A 00 0E /) fed = 1
+       }
+       END { if (fed) printf "correction: %d standard-meter readings, then the feedback\n", n
+             else print "correction: no feedback on the wire" }' "$wirelog"
+fi
 exit "$status"

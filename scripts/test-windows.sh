@@ -62,38 +62,54 @@ BENCHSIM=$NATIVE/benchsim
 [ -x "$BENCHSIM" ] || { echo "test-windows: $BENCHSIM not built (build the native preset first)" >&2; exit 1; }
 comdir=$(mktemp -d)
 simlog=$comdir/benchsim.log
-"$BENCHSIM" --dir "$comdir" --com 3 --positions 3 --meter 1:1000:0.5 --silent 2 --clock 1:0.5 \
-    --meter-line 7 >"$simlog" 2>&1 &
-simpid=$!
-cleanup() {
-    stop_server
+simpid=
+stop_bench() {
+    [ -n "$simpid" ] || return 0
     kill "$simpid" 2>/dev/null || true
     wait "$simpid" 2>/dev/null || true
+    simpid=
+}
+cleanup() {
+    stop_server
+    stop_bench
     rm -rf "$comdir"
 }
 trap cleanup EXIT
-for _ in $(seq 100); do
-    grep -q "^READY " "$simlog" && break
-    kill -0 "$simpid" 2>/dev/null || { cat "$simlog" >&2; echo "test-windows: benchsim exited" >&2; exit 1; }
-    sleep 0.1
-done
-grep -q "^READY " "$simlog" || { cat "$simlog" >&2; echo "test-windows: benchsim not ready" >&2; exit 1; }
-slave=$(readlink -f "$comdir/COM3")
-meterslave=$(readlink -f "$comdir/COM7")  # the RS-485 line to the meters under test
+# Starts benchsim with these options and maps COM3 of the prefix to it.
+start_bench() {
+    stop_bench
+    rm -rf "${comdir:?}"/COM* && : >"$simlog"
+    "$BENCHSIM" --dir "$comdir" --com 3 --positions 3 "$@" >"$simlog" 2>&1 &
+    simpid=$!
+    for _ in $(seq 100); do
+        grep -q "^READY " "$simlog" && break
+        kill -0 "$simpid" 2>/dev/null || { cat "$simlog" >&2; echo "test-windows: benchsim exited" >&2; exit 1; }
+        sleep 0.1
+    done
+    grep -q "^READY " "$simlog" || { cat "$simlog" >&2; echo "test-windows: benchsim not ready" >&2; exit 1; }
+    local slave meterslave=
+    slave=$(readlink -f "$comdir/COM3")
+    # the RS-485 line to the meters under test, when asked for (--meter-line 7)
+    [ -e "$comdir/COM7" ] && meterslave=$(readlink -f "$comdir/COM7")
+    # wine's mount manager maps ports from HKLM\Software\Wine\Ports when it
+    # starts, before it assigns the machine's own serial devices: name COM3
+    # there and restart the server so it takes effect. The machine's own ports
+    # get low numbers; the e2e host uses COM99 as a port that does not exist.
+    "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$slave" /f >/dev/null
+    [ -z "$meterslave" ] || "$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$meterslave" /f >/dev/null
+    stop_server
+    rm -f "$WINEPREFIX"/dosdevices/com[0-9]*
+    ln -sfn "$slave" "$WINEPREFIX/dosdevices/com3"
+    [ -z "$meterslave" ] || ln -sfn "$meterslave" "$WINEPREFIX/dosdevices/com7"
+    start_server
+}
 
-# wine's mount manager maps ports from HKLM\Software\Wine\Ports when it
-# starts, before it assigns the machine's own serial devices: name COM3 there
-# and restart the server so it takes effect. The machine's own ports get
-# low numbers; the e2e host uses COM99 as a port that does not exist.
-"$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM3 /d "$slave" /f >/dev/null
-"$WINE64" reg add 'HKLM\Software\Wine\Ports' /v COM7 /d "$meterslave" /f >/dev/null
-stop_server
-rm -f "$WINEPREFIX"/dosdevices/com[0-9]*
-ln -sfn "$slave" "$WINEPREFIX/dosdevices/com3"
-ln -sfn "$meterslave" "$WINEPREFIX/dosdevices/com7"
-start_server
-
-(cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe)
+start_bench --meter 1:1000:0.5 --silent 2 --clock 1:0.5 --meter-line 7
+(cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=-HostOutputTest.*)
+# The output session changes what the source puts out: its own bench.
+start_bench --std-meter kp3 --std-kind 5 --source kp --source-error 0.5:0:0 --source-settle 6 \
+    --meter 1:1000:0.2 --meter 2:1000:-0.5 --meter 3:1000:0
+(cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=HostOutputTest.*)
 
 echo "test-windows: passed in $((SECONDS - started)) s;" \
      "tbcom.dll $(stat -c %s "$W32/tbcom.dll") bytes (32-bit), $(stat -c %s "$W64/tbcom.dll") bytes (64-bit)"

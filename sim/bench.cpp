@@ -5,6 +5,9 @@ namespace tbcom::sim {
 Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     world.meters.resize(static_cast<size_t>(cfg.positions));
     controller_ = &line.add<ModbusSlave>("ctrl", 0xB1);
+    // Ahead of every meter on the line, so each burst sees the output as it is now.
+    regulator_ = &line.add<SourceRegulator>(world);
+    regulator_->attach(*controller_, clock);
     board_ = &line.add<BenchBoard>();
     clockUnit_ = &line.add<ClockUnit>(world);
     for (int p = 1; p <= cfg.positions; ++p) units_.push_back(&line.add<PositionUnit>(p, world));
@@ -28,7 +31,8 @@ void Bench::addStdMeter(StdMeterModel model, int kind, double maxCurrentA) {
 
 void Bench::addSource(SourceModel model) {
     AttachStdMeter(stdMeter, StdMeterModel::None, line, *controller_, world);  // the link switch's hooks
-    AttachSource(source, model, line, world, [this] { return stdMeter.meterConnected(*controller_); });
+    AttachSource(source, model, line, world, [this] { return stdMeter.meterConnected(*controller_); }, vn74Line);
+    if (model == SourceModel::Vn74) platform.attach(cfg_.vn74Com, vn74Line);
 }
 
 PulseBoard& Bench::addPulseBoard(int address) {
@@ -38,11 +42,15 @@ PulseBoard& Bench::addPulseBoard(int address) {
 
 void Bench::dropRecords() {
     line.clearLog();
+    vn74Line.clearLog();
     controller_->writes.clear();
     if (source.lx) source.lx->writes.clear();
     if (source.wb) source.wb->writes.clear();
     if (pulseBoard_) pulseBoard_->writes.clear();
     board_->received.clear();
+    board_->notices.clear();
+    regulator_->setPoints.clear();
+    regulator_->voltPara.clear();
     clockUnit_->received.clear();
     for (PositionUnit* u : units_) {
         u->received.clear();

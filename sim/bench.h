@@ -16,6 +16,7 @@
 #include "pulse_board.h"
 #include "sim_platform.h"
 #include "source_rig.h"
+#include "source_regulator.h"
 #include "std_meter_rig.h"
 #include "world.h"
 
@@ -33,7 +34,7 @@ struct BenchConfig {
     SourceModel source = SourceModel::None;
     // Modbus address of the pulse board (DMAddr), 0 = no board.
     int pulseBoardAddress = 0;
-    // The VN-74 meter's own line (57600 baud), when it is the standard meter.
+    // COM number of the VN-74's own line (its meter, its source or both).
     int vn74Com = 2;
 };
 
@@ -51,10 +52,13 @@ public:
     VirtualClock clock;
     World world;
     Line line{clock};
-    Line vn74Line{clock};  // the VN-74 meter's port
+    // The VN-74's own line at 57600 baud, on the same clock and world.
+    Line vn74Line{clock};
     SimPlatform platform{clock};
 
     ModbusSlave& controller() { return *controller_; }
+    // The power source behind the controller's output registers.
+    SourceRegulator& regulator() { return *regulator_; }
     BenchBoard& board() { return *board_; }
     ClockUnit& clockUnit() { return *clockUnit_; }
     // Forgets what the devices recorded for tests (the wire log, frames and
@@ -73,7 +77,8 @@ public:
     // too (benchsim adds its meter this way).
     void addStdMeter(StdMeterModel model, int kind = 5, double maxCurrentA = 100);
     SourceRig source;
-    // Puts the source's range device on the line, behind the link switch.
+    // Puts the source's range device on the line, behind the link switch
+    // (the VN-74 on its own line, attached as COM vn74Com).
     void addSource(SourceModel model);
 
     // Puts the pulse board on the line at `address`; nullptr until then.
@@ -86,6 +91,7 @@ public:
 private:
     BenchConfig cfg_;
     ModbusSlave* controller_;
+    SourceRegulator* regulator_;
     BenchBoard* board_;
     ClockUnit* clockUnit_;
     std::vector<PositionUnit*> units_;

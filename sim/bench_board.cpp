@@ -15,7 +15,10 @@ void BenchBoard::onBurst(std::string_view burst, Line& line) {
         line.reply(*this, reply);
         return;
     }
-    if (f->command == 0x33) lastNotice = f->data.empty() ? 0 : f->data[0] - '0';
+    if (f->command == 0x33) {
+        lastNotice = f->data.empty() ? 0 : f->data[0] - '0';
+        notices.push_back(lastNotice);
+    }
     // Every command to unit "A" is acknowledged with its echo.
     line.reply(*this, BusReply(f->start, 0x41, f->command));
 }

@@ -35,6 +35,7 @@ public:
     bool present = true;
     std::vector<BusFrame> received;
     int lastNotice = 0;  // 1..3 from the output-state notice, 0 none
+    std::vector<int> notices;  // every output-state notice, in order
     BoardSwitches switches;
     void onBurst(std::string_view burst, Line& line) override;
 };

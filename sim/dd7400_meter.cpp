@@ -77,8 +77,7 @@ void FrameMeter::onBurst(std::string_view burst, Line& line) {
     for (std::size_t at = 0; at + 5 <= burst.size(); at += 5) {
         if (static_cast<unsigned char>(burst[at]) != 0xA3 || burst[at + 2] != '\x02') return;
         const int code = static_cast<unsigned char>(burst[at + 3]);
-        static const char* hex = "0123456789ABCDEF";
-        commands.push_back({hex[code >> 4], hex[code & 15]});
+        ++commands;
         const std::vector<int> codes =
             code == 0xA0 ? std::vector<int>{0xF6, 0xF0, 0xF1, 0xF2, 0xF3, 0xF4, 0xF5} : std::vector<int>{code};
         for (int c : codes) {

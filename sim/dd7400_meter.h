@@ -27,7 +27,7 @@ public:
     FrameMeter(const World& world, FrameMeterModel model, std::function<bool()> connected = {});
 
     double errorPct = 0;
-    std::vector<std::string> commands;  // every command byte heard, as hex ("F6", "A0")
+    int commands = 0;  // command frames heard
 
     // Faults of the next answers, each counting down per answer.
     int continuationAnswers = 0;  // the F6 frame's values go on in a 0x9F continuation frame

@@ -26,12 +26,7 @@ void Dlt645Meter::onBurst(std::string_view burst, Line& line) {
     rx_.add(burst);
     std::string& b = rx_.bytes;
     for (;;) {
-        const std::size_t start = b.find('\x68');
-        if (start == std::string::npos) {
-            b.clear();
-            return;
-        }
-        b.erase(0, start);
+        if (!rx_.syncTo('\x68')) return;
         if (b.size() < 10) return;
         const std::size_t len = 12u + U8(b, 9);
         if (U8(b, 7) != 0x68) {

@@ -36,12 +36,7 @@ void Dlt698Meter::onBurst(std::string_view burst, Line& line) {
     rx_.add(burst);
     std::string& b = rx_.bytes;
     for (;;) {
-        const std::size_t start = b.find('\x68');
-        if (start == std::string::npos) {
-            b.clear();
-            return;
-        }
-        b.erase(0, start);
+        if (!rx_.syncTo('\x68')) return;
         if (b.size() < 6) return;
         const std::size_t total = ((U8(b, 1) | (U8(b, 2) << 8)) & 0x3FFF) + 2u;
         const std::size_t headLen = 5 + (U8(b, 4) & 0x0F) + 1 + 1;  // L, C, AF, SA, CA

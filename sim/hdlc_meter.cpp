@@ -41,12 +41,7 @@ void HdlcMeter::onBurst(std::string_view burst, Line& line) {
     rx_.add(burst);
     std::string& b = rx_.bytes;
     for (;;) {
-        const std::size_t start = b.find('\x7E');
-        if (start == std::string::npos) {
-            b.clear();
-            return;
-        }
-        b.erase(0, start);
+        if (!rx_.syncTo('\x7E')) return;
         // Between frames a flag may follow a flag.
         while (b.size() > 1 && U8(b, 1) == 0x7E) b.erase(0, 1);
         if (b.size() < 3) return;

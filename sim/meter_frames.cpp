@@ -56,4 +56,10 @@ void RxBuffer::add(std::string_view b) {
     if (bytes.size() > cap) bytes.erase(0, bytes.size() - cap);
 }
 
+bool RxBuffer::syncTo(char start) {
+    const std::size_t at = bytes.find(start);
+    bytes.erase(0, at == std::string::npos ? bytes.size() : at);
+    return !bytes.empty();
+}
+
 }  // namespace tbcom::sim

@@ -29,6 +29,9 @@ struct RxBuffer {
     std::size_t cap = 2048;
     void add(std::string_view b);
     void drop(std::size_t n) { bytes.erase(0, n); }
+    // Drops everything before the first `start` byte; false (and empty)
+    // when none has arrived.
+    bool syncTo(char start);
 };
 
 }  // namespace tbcom::sim

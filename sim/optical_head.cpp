@@ -6,12 +6,7 @@ void OpticalHead::onBurst(std::string_view burst, Line& line) {
     rx_.add(burst);
     std::string& b = rx_.bytes;
     for (;;) {
-        const std::size_t start = b.find('/');
-        if (start == std::string::npos) {
-            b.clear();
-            return;
-        }
-        b.erase(0, start);
+        if (!rx_.syncTo('/')) return;
         const std::size_t end = b.find("\r\n");
         if (end == std::string::npos) return;
         const std::string request = b.substr(0, end);

@@ -4,7 +4,8 @@
 
 namespace tbcom::sim {
 
-void AttachSource(SourceRig& rig, SourceModel model, Line& line, World& world, std::function<bool()> connected) {
+void AttachSource(SourceRig& rig, SourceModel model, Line& line, World& world, std::function<bool()> connected,
+                  Line& vn74Line) {
     switch (model) {
         case SourceModel::None: break;
         case SourceModel::Kp: rig.kp = &line.add<KpSource>(world, connected); break;
@@ -19,6 +20,11 @@ void AttachSource(SourceRig& rig, SourceModel model, Line& line, World& world, s
             rig.wb = line.find<Wb412iMeter>("wb412i");
             if (!rig.wb) rig.wb = &line.add<Wb412iMeter>(connected);
             break;
+        case SourceModel::Dd7400: rig.dd7400 = &line.add<Dd7400Source>(world, connected); break;
+        case SourceModel::Tb8760: rig.tb8760 = &line.add<Tb8760Source>(world, connected); break;
+        case SourceModel::Tb8700b: rig.tb8760 = &line.add<Tb8700bSource>(world, connected); break;
+        case SourceModel::Vn74: rig.vn74 = &vn74Line.add<Vn74Source>(world); break;
+        case SourceModel::Gf7400: rig.gf = &line.add<GfSource>(world, connected); break;
     }
 }
 
@@ -28,7 +34,9 @@ std::optional<SourceModel> SourceModelByName(const std::string& name) {
         const char* name;
         SourceModel model;
     } names[] = {{"KP", SourceModel::Kp},         {"PLM6007", SourceModel::Plm6007}, {"ZAK6009", SourceModel::Zak6009},
-                 {"LX7000", SourceModel::Lx7000}, {"WB412I", SourceModel::Wb412i}};
+                 {"LX7000", SourceModel::Lx7000}, {"WB412I", SourceModel::Wb412i}, {"DD7400", SourceModel::Dd7400},
+                 {"TB8760", SourceModel::Tb8760}, {"TB8700B", SourceModel::Tb8700b}, {"VN74", SourceModel::Vn74},
+                 {"GF7400", SourceModel::Gf7400}, {"GF7404A", SourceModel::Gf7400}};
     for (const auto& m : names)
         if (n == m.name) return m.model;
     return std::nullopt;

@@ -69,7 +69,7 @@ void Vn74Meter::onBurst(std::string_view b, Line& line) {
     const int q = static_cast<unsigned char>(b[5]);
     const auto v = values(q);
     if (v.empty()) return;
-    queries.push_back(q);
+    ++queries;
     std::string f{'\xA6', '\x2E', '\x00', '\x14'};
     for (double x : v) f += EncodeFloat(x);
     if (lyingLengthAnswers > 0) --lyingLengthAnswers, f[3] = '\x15';

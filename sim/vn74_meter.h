@@ -21,7 +21,7 @@ public:
     explicit Vn74Meter(const World& world);
 
     double errorPct = 0;
-    std::vector<int> queries;
+    int queries = 0;
     int badSumAnswers = 0;
     int lyingLengthAnswers = 0;
 

@@ -52,16 +52,27 @@ struct RequestState {
     std::uint8_t lateReadingFlag = 0;  // late readings with a current transformer in progress
 };
 
+// What the output computation keeps between requests besides the record.
+struct ComputeState {
+    double currentRangeBasis = 0;  // amperes: largest requested current, before transformer factors
+    std::uint8_t sentZeroCurrentMarker = 0;  // copy of zeroCurrentRequest, consumed by one send
+    std::uint8_t rangesAgain = 0; // ranges were set a second time after the output
+    char lastPfLetter = 'L';      // "L" or "C" of the last power-factor text
+    int correctionAttempts = 0;   // readings the last correction loop took
+};
+
 struct SourceState {
     OutputRecord output;
     VoltParaBlock voltPara;
     RequestState request;
+    ComputeState compute;
 };
 
 SourceState& sourceState();
 inline OutputRecord& sourceOutput() { return sourceState().output; }
 inline VoltParaBlock& voltParaBlock() { return sourceState().voltPara; }
 inline RequestState& requestState() { return sourceState().request; }
+inline ComputeState& computeState() { return sourceState().compute; }
 // Defaults of loading: output record and block all zero, request state as
 // above. Called by the load handler only (and by tests through it).
 void resetSourceState();

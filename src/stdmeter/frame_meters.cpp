@@ -8,6 +8,7 @@
 #include "source/output_record.h"
 #include "stdmeter/frame_a3.h"
 #include "stdmeter/meter_formats.h"
+#include "stdmeter/receivers.h"
 #include "stdmeter/std_state.h"
 #include "transport/receive_deadline.h"
 #include "transport/recv_bad.h"
@@ -22,11 +23,6 @@ constexpr int kRecordAttempts = 3;
 constexpr double kRetryGap = 0.3;
 constexpr double kTb8700bSettle = 0.5;
 constexpr unsigned char kContinuation = 0x9F;
-
-struct BusyHold {
-    BusyHold() { core::state().busBusy = 1; }
-    ~BusyHold() { core::state().busBusy = 0; }
-};
 
 std::vector<std::string> items(const std::string& list) {
     std::vector<std::string> out;
@@ -109,7 +105,7 @@ std::string readA0(platform::PortHandle h, bool recordMode, bool voltageAnglesFr
 }  // namespace
 
 std::string CollectA3Frames(platform::PortHandle h, int count) {
-    BusyHold hold;
+    BusBusyHold hold;
     auto& p = platform::current();
     h = transport::Usable(h);
     transport::ReceiveDeadline deadline(kFrameSilenceMs, kFrameOverallMs);
@@ -155,7 +151,7 @@ std::string ReadDd7400Meter(platform::PortHandle h, const std::string&, bool rec
     if (transport::IsRecvBad(list)) return list;
     auto f = items(list);
     if (f.size() != 2) return transport::kRecvBad;
-    if (f[0].substr(6, 2) != "F6") std::swap(f[0], f[1]);
+    if (f[0].size() < 8 || f[0].compare(6, 2, "F6") != 0) std::swap(f[0], f[1]);
     source::OutputRecord t = stdState().meterSide;
     if (!fillVoltsAmps(f[0], 11, 47, t) || !fillCurrentAngles(f[1], t)) return transport::kRecvBad;
     const auto& out = source::sourceOutput();

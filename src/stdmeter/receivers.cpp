@@ -9,23 +9,16 @@
 
 namespace tbcom::stdmeter {
 
-namespace {
-
-// Clears BusBusy on every way out.
-struct BusyHold {
-    BusyHold() { core::state().busBusy = 1; }
-    ~BusyHold() { core::state().busBusy = 0; }
-};
+BusBusyHold::BusBusyHold() { core::state().busBusy = 1; }
+BusBusyHold::~BusBusyHold() { core::state().busBusy = 0; }
 
 // Collects n bytes; false on the time limit or when OutputBusy stops the
 // wait. Bytes are taken off the port as they come, so the wait blocks on the
 // port instead of spinning on a part-filled queue; bytes past the n-th are
 // dropped. Whatever arrives, the receive ends within the 1 s limit (reaching
 // it ends the receive: more than 999 ms on the tick counter, wrap-safe).
-}  // namespace
-
 bool ReceiveBytes(platform::PortHandle h, int n, bool stopOnBusy, std::string& out) {
-    BusyHold hold;
+    BusBusyHold hold;
     auto& p = platform::current();
     h = transport::Usable(h);
     transport::ReceiveDeadline deadline(kReceiveLimitMs - 1, kReceiveLimitMs - 1);

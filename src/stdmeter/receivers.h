@@ -13,6 +13,14 @@ namespace tbcom::stdmeter {
 
 inline constexpr std::uint32_t kReceiveLimitMs = 1000;
 
+// Holds BusBusy at 1 while a receiver collects, clearing it on every way out.
+struct BusBusyHold {
+    BusBusyHold();
+    ~BusBusyHold();
+    BusBusyHold(const BusBusyHold&) = delete;
+    BusBusyHold& operator=(const BusBusyHold&) = delete;
+};
+
 // The first n bytes that arrive within the limit (later ones dropped);
 // false on the limit, or when stopOnBusy and OutputBusy becomes set.
 bool ReceiveBytes(platform::PortHandle h, int n, bool stopOnBusy, std::string& out);

@@ -6,6 +6,7 @@
 #include "core/state.h"
 #include "source/output_record.h"
 #include "stdmeter/meter_formats.h"
+#include "stdmeter/receivers.h"
 #include "stdmeter/std_state.h"
 #include "transport/modbus_rtu.h"
 #include "transport/receive_deadline.h"
@@ -20,11 +21,6 @@ namespace {
 constexpr int kRecordAttempts = 3;
 constexpr double kRetryGap = 0.3;
 constexpr std::uint8_t kTorvaAddress = 2;
-
-struct BusyHold {
-    BusyHold() { core::state().busBusy = 1; }
-    ~BusyHold() { core::state().busBusy = 0; }
-};
 
 std::string stripTorvaPreamble(std::string_view b) {
     std::size_t at = 0;
@@ -52,7 +48,7 @@ std::optional<double> torvaValue(std::string_view hex) {
 }  // namespace
 
 std::string ReceiveModbusMeterAnswer(platform::PortHandle h, bool torva) {
-    BusyHold hold;
+    BusBusyHold hold;
     auto& p = platform::current();
     h = transport::Usable(h);
     transport::ReceiveDeadline deadline(kModbusMeterSilenceMs, kModbusMeterOverallMs);

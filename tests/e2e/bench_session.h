@@ -1,8 +1,11 @@
-// Shared by the end-to-end tests: the built library, a benchsim on COM3 in a
-// fresh folder, real-time helpers and the wire log benchsim leaves behind.
+// Shared by the end-to-end tests: the built library loaded with dlopen (its
+// exports typed from the public header, so a changed export fails to compile
+// here), a benchsim child process on COM3 in a fresh folder and real-time
+// helpers.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,46 +13,49 @@
 #include <string>
 #include <vector>
 
-#include "benchsim_process.h"
-#include "tbcom_library.h"
+#include "tbcom.h"
 
 namespace tbcom::e2e {
 
 inline constexpr std::uint8_t kPort = 3;
 
-double NowSeconds();
-void SleepSeconds(double s);
+#define TBCOM_E2E_EXPORTS(X)                                                                               \
+    X(Error_Clear) X(Error_Start) X(Error_Read) X(Dll_Port_Close) X(getComHandle) X(GetStdConst)          \
+    X(SetStdConst) X(StdMeter_Read) X(SetRefClock) X(Clock_Test_StartL) X(Clock_Test_Read)                \
+    X(Clock_Test_ReadL) X(Clock_Test_Stop) X(Clock_Error_Start) X(Clock_Error_Read) X(Set_485_Channel)    \
+    X(ConstTest_Start) X(Count_Read) X(ConstPulse_Read) X(SetRS485On) X(GetRS485On) X(Open485CommPort)    \
+    X(Close485CommPort) X(Set485CommPort) X(Send485Data) X(Recv485Data) X(Recv645Data) X(SetHDLCPara) X(SendHDLCData)  \
+    X(RecvHDLCData) X(Read_SerialNumber) X(Set485ByteDealy) X(Adjust_UI) X(Power_Off)
 
-// Fields of a comma-separated text, empty ones included ("a,,b" -> 3).
-std::vector<std::string> SplitFields(const std::string& text);
-
-// One burst of the wire log: when it was sent, by whom ("H" for the host, else
-// the device's name), and its bytes.
-struct WireBurst {
-    std::uint64_t atUs = 0;
-    std::string sender;
-    std::string bytes;
+struct TbcomLibrary {
+#define TBCOM_E2E_FIELD(name) decltype(&::name) name = nullptr;
+    TBCOM_E2E_EXPORTS(TBCOM_E2E_FIELD)
+#undef TBCOM_E2E_FIELD
+    // Loads the library once per process; nullptr with `error` on failure.
+    static TbcomLibrary* load(const std::string& path, std::string& error);
 };
-std::vector<WireBurst> ReadWireLog(const std::filesystem::path& file);
-// The host's bursts that contain `frame`, in order.
-std::vector<WireBurst> HostBurstsWith(const std::vector<WireBurst>& log, const std::string& frame);
 
-// A bus frame as the bench's units take it: start, address, total length,
-// command, data, checksum (command and data summed mod 256), 0x17.
-std::string BusFrameBytes(std::uint8_t start, std::uint8_t address, std::uint8_t command, const std::string& data);
+double NowSeconds();
+// The comma-separated fields of a reading text.
+inline std::vector<std::string> SplitFields(const std::string& text) {
+    std::vector<std::string> out(1);
+    for (char c : text) {
+        if (c == ',') out.emplace_back();
+        else out.back().push_back(c);
+    }
+    return out;
+}
+void SleepSeconds(double s);
 
 class BenchSession : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-
-    // Starts benchsim with these options (and --dir); the wire log goes to
-    // wireLogPath().
+    // Runs benchsim --dir <dir> args... and waits up to 5 s for its
+    // "READY <dir>/COM3" line.
     void startBench(const std::vector<std::string>& args);
-    // Closes the library's port and stops benchsim; its exit status.
+    // Closes the library's port, stops benchsim with SIGTERM; its exit status.
     int stopBench();
-    std::filesystem::path wireLogPath() const { return dir_ / "wire.log"; }
-
     // A text export's output into a buffer pre-filled with a marker, so an
     // unwritten buffer shows.
     template <class F>
@@ -63,8 +69,8 @@ protected:
 
     TbcomLibrary* lib_ = nullptr;
     std::filesystem::path dir_;
-    BenchsimProcess sim_;
-    bool started_ = false;
+    pid_t pid_ = -1;
+    int out_ = -1;
 };
 
 }  // namespace tbcom::e2e

@@ -1,7 +1,5 @@
 // The frame-and-state exports, the reset done by loading and the lazy opening
 // of the ports, called through their C names as a host calls them.
-#include <gtest/gtest.h>
-
 #include "bus/bus_state.h"
 #include "core/lifecycle.h"
 #include "core/state.h"

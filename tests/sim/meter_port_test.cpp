@@ -5,7 +5,6 @@
 
 #include "core/numbers.h"
 #include "meter_line.h"
-#include "script_device.h"
 #include "sim_fixture.h"
 #include "tbcom.h"
 

@@ -6,7 +6,7 @@
 
 #include "bus/transact.h"
 #include "core/state.h"
-#include "position_test_support.h"
+#include "sim_fixture.h"
 #include "stdmeter/receivers.h"
 #include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"

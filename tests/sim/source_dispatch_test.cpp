@@ -11,7 +11,12 @@
 #include "core/state.h"
 #include "source/drivers/dispatch.h"
 #include "source/drivers/driver_state.h"
+#include "source/drivers/hex_frame_answers.h"
+#include "source/output_record.h"
+#include "sim_fixture.h"
+#include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"
+#include "transport/serial_port.h"
 
 namespace tbcom::test {
 namespace {
@@ -27,6 +32,13 @@ std::string Rtu(int dev, int fn, int reg, int v) {
 }
 std::string Lx(int reg, int v) { return Rtu(55, 6, reg, v); }
 const std::string kWbRead = Rtu(1, 3, 0x0101, 1);
+// Bytes from hex text with blanks: X("A3 01").
+std::string X(std::string hex) {
+    std::erase(hex, ' ');
+    std::string out;
+    core::HexToBytes(hex, out);
+    return out;
+}
 
 class SourceDispatch : public SimBenchTest {
 protected:
@@ -79,7 +91,6 @@ TEST_F(SourceDispatch, WireTrafficOfEachRow) {
         bool result;
         std::string caches;  // mode code | voltage range | current range recorded
     } rows[] = {
-        {"DD7400", SourceModel::None, 1, 220, 5, {}, false, "|None|None"},
         {"PLM 600.7", SourceModel::Plm6007, 1, 220, 5, {plm, plm}, true, plm.substr(4) + "|3|None"},
         {"ZAK-K6009", SourceModel::Zak6009, 3, 220, 5, {zak, zak}, true, zak.substr(4) + "|3|None"},
         {"LX-7000D", SourceModel::Lx7000, 3, 230, 2,
@@ -88,11 +99,7 @@ TEST_F(SourceDispatch, WireTrafficOfEachRow) {
         {"LX-7000C", SourceModel::Lx7000, 7, 220, 0.5,
          {Lx(0x040C, 1), Lx(0x0400, 0), Lx(0x0402, 0), Lx(0x0408, 1), Lx(0x0020, 1)}, true, "||None"},
         {"LX-9700", SourceModel::None, 5, 220, 5, {}, true, "N4|None|None"},
-        {"TB8760", SourceModel::None, 1, 220, 5, {}, false, "|None|None"},
-        {"VN-74", SourceModel::None, 1, 220, 5, {}, false, "|None|None"},
         {"WB412I", SourceModel::Wb412i, 1, 220, 50, {kWbRead, Rtu(1, 6, 0x0101, 100)}, true, "|None|None"},
-        {"GF7404A", SourceModel::None, 1, 220, 5, {}, false, "|None|None"},
-        {"TB8700B", SourceModel::None, 1, 220, 5, {}, false, "|None|None"},
         {"", SourceModel::None, 1, 220, 5, {}, true, "|None|None"},
         {"TORVA", SourceModel::None, 1, 220, 5, {}, true, "|None|None"},
         {"KP8707C-66", SourceModel::Kp, 2, 220, 5, {"MS0\r", "UB1\r", "IB04\r"}, true, "3|1|04"},
@@ -184,6 +191,167 @@ TEST_F(SourceDispatch, LxWriteRetriedThenSkipped) {
                                                      Lx(0x0060, 1), Lx(0x0070, 0)}));
     const auto t = WriteTimes(bench.line);
     EXPECT_NEAR(t[2] - t[1], 0.6, 0.01);  // 0.5 s without a reply, then 0.1 s
+}
+
+
+TEST_F(SourceDispatch, HexFrameSourcesOnTheWire) {
+    const std::string ddHead = "A30103C027E7 A30105C0010001C2 A30105C102400003";
+    const std::string tbHead = "A30103C027E7 A30105C0050001C6 A3010CC101024000024000024000 88";
+    const struct {
+        const char* model;
+        int mode, waveType;
+        double u, i;
+        std::string traffic;  // one write, or the GF's frames separated by "|"
+        std::string caches;
+        double pause;  // from the source's last write to the link's switch-off
+    } rows[] = {
+        {"DD7400", 1, 0, 220, 1.234, ddHead + "A30105C2000123E6", "|024000|000123", 0.01},
+        {"DD7400", 1, 1, 220, 1.234, ddHead + "A30105C2000500C7", "|024000|000500", 0.01},
+        // Frame code 05 for mode 3, recorded as the DD7400's 04.
+        {"TB8760", 3, 0, 220, 5, tbHead + "A3010CC201000500000500000500D2 A3010EA5010100000201000003010000AE",
+         "04|024000|000500", 0.5},
+        // Synthesized waves count 1.5 x 0.2 A.
+        {"TB8700B", 2, 4, 57.7, 0.2,
+         "A30103C027E7 A30105C0020001C3 A3010CC101006000006000006000E2 A3010CCB01000500000500000500DB "
+         "A3010EA5010000000200000003000000AB",
+         "02|006000|000500", 0.5},
+        {"GF7404A", 1, 0, 220, 5, "0208004237344503|0208005337026603|0208003037018A03|0208003137028803", "34|02|01",
+         0.0206},
+        {"GF7400", 4, 0, 220, 0.3,
+         "0208004237354403|0208005337026603|0208003037038803|0208003237028703|0208003537018503", "35|02|03", 0.0206},
+    };
+    for (auto m : {SourceModel::Dd7400, SourceModel::Tb8760, SourceModel::Tb8700b, SourceModel::Gf7400}) use(m);
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.model);
+        fresh();
+        source::sourceOutput().waveType = r.waveType;
+        EXPECT_TRUE(run(r.model, r.mode, r.u, r.i));
+        std::vector<std::string> expected;
+        for (int k = 1; !core::SepField(r.traffic, "|", k).empty(); ++k)
+            expected.push_back(X(core::SepField(r.traffic, "|", k)));
+        EXPECT_EQ(bracketed(), expected);
+        const auto& st = driverState();
+        EXPECT_EQ(st.lastModeCode + "|" + st.lastVoltageRange + "|" + st.lastCurrentRange, r.caches);
+        const auto t = WriteTimes(bench.line);
+        EXPECT_NEAR(t.back() - t[t.size() - 2], r.pause, 0.0005);
+    }
+    // The GF answered 5 A in its 5 A sub-range and 0.3 A in its 0.5 A one:
+    // the source delivers up to 1.2 times that.
+    EXPECT_DOUBLE_EQ(Measure(bench.world.source, 0, 0).i, 0.6);
+    EXPECT_EQ(bench.source.gf->meterSwitch, 1);
+    // The TB8700B waits 0.5 s at its new baud rate before its frames.
+    ASSERT_TRUE(run("TB8700B", 100, 220, 5));
+    auto t = WriteTimes(bench.line);
+    const double tb8700b = t[1] - t[0];
+    ASSERT_TRUE(run("TB8760", 100, 220, 5));
+    t = WriteTimes(bench.line);
+    EXPECT_NEAR(tb8700b - (t[1] - t[0]), 0.5, 1e-6);
+    EXPECT_EQ(bench.source.tb8760->frameCode + bench.source.tb8760->phaseFlag, 0x10 + 1);
+    // The DD7400 at its own baud rate; its 1.23 A range lets 1.476 A flow.
+    stdmeter::stdState().dd7400Baud = "4800";
+    bench.source.dd7400->setSettings(Settings(4800));
+    ASSERT_TRUE(run("DD7400", 1, 220, 1.234));
+    EXPECT_EQ(bench.line.hostWriteEntries()[1].settings.baud, 4800u);
+    EXPECT_EQ(bench.source.dd7400->mode, 1);
+    EXPECT_DOUBLE_EQ(Measure(bench.world.source, 0, 0).i, 1.2 * 1.23);
+}
+
+TEST_F(SourceDispatch, GfUnansweredAndRepeatedMode) {
+    use(SourceModel::Gf7400);
+    const std::string mode = X("0208004237344503"), volts = X("0208005337026603"), amps = X("0208003037018A03"),
+                      sub = X("0208003137028803");
+    const struct {
+        int silent;  // answers lost, from the first
+        bool result;
+        std::vector<std::string> traffic;
+        std::string caches;
+    } cases[] = {
+        {1, false, {mode}, "|None|None"},
+        {0, true, {mode, volts, amps, sub}, "34|02|01"},
+        {1, true, {volts, amps, sub}, "34|02|01"},  // the mode as before: not sent again
+        {2, false, {volts, amps}, "34|02|01"},
+    };
+    for (const auto& c : cases) {
+        if (c.silent) bench.line.inject(Fault{"gfsource", FaultKind::Silence, c.silent});
+        EXPECT_EQ(run("GF7404A", 1, 220, 5), c.result);
+        EXPECT_EQ(bracketed(), c.traffic);
+        const auto& st = driverState();
+        EXPECT_EQ(st.lastModeCode + "|" + st.lastVoltageRange + "|" + st.lastCurrentRange, c.caches);
+    }
+}
+
+TEST_F(SourceDispatch, Vn74OnItsOwnPort) {
+    use(SourceModel::Vn74);
+    const std::string constant = X("A6320007000100F003126E0253");  // 1 / 64000 (6.4e7 / 1000)
+    const struct {
+        bool allPhases;
+        int silent;
+        std::string modeFrame;
+        double gap;  // between the two frames: the mode answer, then 0.05 s
+    } cases[] = {
+        {false, 0, "A61D000302010300CC", 0.05796},
+        {true, 0, "A61D0003020B0300D6", 0.05796},
+        {false, 1, "A61D000302010300CC", 1.05},  // a silent VN-74 holds each receive 1 s at most
+    };
+    for (const auto& c : cases) {
+        transport::CloseCommPort(core::state().vn74Port);
+        fresh();
+        core::state().vn74PortNumber = 2;
+        ASSERT_TRUE(core::EnsurePorts());
+        driverState().allPhases = c.allPhases;
+        if (c.silent) bench.vn74Line.inject(Fault{"vn74source", FaultKind::Silence, c.silent});
+        bench.vn74Line.clearLog();
+        EXPECT_TRUE(run("VN-74", 3, 220, 5));
+        EXPECT_EQ(bracketed(), std::vector<std::string>{});
+        EXPECT_EQ(bench.vn74Line.hostWrites(), (std::vector<std::string>{X(c.modeFrame), constant}));
+        const auto t = WriteTimes(bench.vn74Line);
+        ASSERT_EQ(t.size(), 2u);
+        EXPECT_NEAR(t[1] - t[0], c.gap, 0.0005);
+        EXPECT_EQ(driverState().lastVoltageRange + driverState().lastCurrentRange, "0000");
+    }
+    EXPECT_EQ(bench.source.vn74->threePhase, 1);
+    EXPECT_NEAR(bench.world.stdConst, 6.4e7, 10);  // within the float's 23 bits
+    // Without its port nothing reaches the VN-74, and the range is not set.
+    fresh();
+    bench.vn74Line.clearLog();
+    EXPECT_FALSE(run("VN-74", 3, 220, 5));
+    EXPECT_TRUE(bench.vn74Line.hostWrites().empty());
+}
+
+TEST_F(SourceDispatch, HexFrameReceivers) {
+    Line line(bench.clock);  // the receivers on a line of their own
+    bench.platform.attach(9, line);
+    const auto h = transport::OpenCommPort(9, "9600,n,8,1");
+    auto& dev = line.add<ScriptDevice>("script");
+    const struct {
+        std::string reply;
+        int n;
+        bool gf;
+        std::string result;
+    } cases[] = {
+        {X("A61D0002010000C6"), 8, false, "A61D0002010000C6"},
+        {X("A61D0002010000C7"), 8, false, "RECV_BAD"},  // sum
+        {X("A61D0003010000C7"), 8, false, "RECV_BAD"},  // length field
+        {X("A93200DB"), 4, false, "A93200DB"},
+        {X("B03200E2"), 4, false, "RECV_BAD"},
+        {X("A93200"), 4, false, "RECV_BAD"},  // short
+        {X("02070030061703"), 7, true, X("02070030061703")},
+        {X("02070030061704"), 7, true, "RECV_BAD"},  // no 03
+    };
+    for (const auto& c : cases) {
+        dev.replies.push_back(c.reply);
+        transport::WriteRaw(h, "?");
+        EXPECT_EQ(c.gf ? ReceiveGfAnswer(h, c.n) : ReceiveVn74Answer(h, c.n), c.result);
+        EXPECT_EQ(core::state().busBusy, 0);
+    }
+    // A meter reading gives up at once while an output is set; a source's
+    // answer is still read.
+    core::state().outputBusy = 1;
+    dev.replies = {X("02070030061703"), X("02070030061703")};
+    transport::WriteRaw(h, "?");
+    EXPECT_EQ(ReceiveGfAnswer(h, 160), "RECV_BAD");
+    transport::WriteRaw(h, "?");
+    EXPECT_EQ(ReceiveGfAnswer(h, 7), X("02070030061703"));
 }
 
 }  // namespace

@@ -1,11 +1,5 @@
-// The standard meter's reading exports against a simulated bench.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <tuple>
-#include <string>
-#include <vector>
-
+// The standard meter's reading exports against a simulated bench, and its
+// line behind the bench controller's link switch.
 #include "core/state.h"
 #include "source/output_record.h"
 #include "stdmeter/std_state.h"
@@ -17,8 +11,6 @@ namespace {
 using sim::Fault;
 using sim::FaultKind;
 using sim::StdMeterModel;
-
-constexpr double kPi = 3.14159265358979323846;
 
 class StdReadTest : public SimBenchTest {
 protected:
@@ -32,55 +24,23 @@ protected:
     stdmeter::StdMeterState& st() { return stdmeter::stdState(); }
 };
 
-TEST_F(StdReadTest, KpThreePhaseTextIsTheSourceWithinTheMeterError) {
-    bench.addStdMeter(StdMeterModel::Kp3, 5);
-    bench.stdMeter.kp->errorPct = 0.1;
-    auto& s = bench.world.source;
-    s.u = {220, 230, 210};
-    s.i = {5, 2.5, 1};
-    s.angleU = {0, 240, 120};
-    s.angleI = {30, 255, 180};  // phase angles 30, 15, 60
-    s.frequency = 49.95;
-    tbcom_bool ok = 0;
-    const std::string text = read("TB8700", "", &ok);
-    ASSERT_EQ(ok, 1);
-    ASSERT_EQ(FieldCount(text), 28) << text;
-    // field, value, the meter's error on it, the text's resolution
-    std::vector<std::tuple<int, double, double, double>> ex = {{22, 49.95, 0, 1e-4}, {27, 240, 0, 1e-4}, {28, 240, 0, 1e-4}};
-    double sum[3] = {};
-    for (int k = 0; k < 3; ++k) {
-        const double phi = (s.angleI[k] - s.angleU[k]) * kPi / 180, sv = s.u[k] * s.i[k];
-        const double pq[3] = {sv * std::cos(phi), sv * std::sin(phi), sv};
-        ex.insert(ex.end(), {{1 + k, s.u[k], 0.001, 1e-4}, {4 + k, s.i[k], 0.001, 1e-4}, {7 + k, s.angleI[k], 0, 0.005},
-                             {23 + k, std::cos(phi), 0, 0.0006}});
-        for (int q = 0; q < 3; ++q) {
-            ex.push_back({10 + 3 * q + k, pq[q], 0.0021, 1e-3});
-            sum[q] += pq[q];
-        }
-    }
-    for (int q = 0; q < 3; ++q) ex.push_back({19 + q, sum[q], 0.0021, 1e-3});
-    ex.push_back({26, sum[0] / sum[2], 0, 0.0006});
-    for (const auto& [field, value, rel, abs] : ex)
-        EXPECT_NEAR(FieldValue(text, field), value, std::fabs(value) * rel + abs) << "field " << field;
-    EXPECT_GT(FieldValue(text, 1), 220.1);  // the error is really there: the voltage reads high
-    EXPECT_EQ(st().lastReading, text);
-}
+// The reset broadcast of the error calculators, preamble included.
+const std::string kResetBroadcast = Sent(0xFF, 0x02, std::string(13, '0'));
 
 TEST_F(StdReadTest, KindRegisterSetsKindAndMaximumCurrent) {
-    const struct {
-        int reg;
-        double max;
-        const char* model;
-        int kind;
-        const char* normalised;
-    } cases[] = {{7, 180, "tb8700h", 5, "KP8707C-66_K6"}, {5, 120, "TB8700", 5, "KP8707C-66"}};
+    const struct { int reg; double max; const char* model; int kind; const char* normalised; } cases[] = {
+        {7, 180, "tb8700h", 5, "KP8707C-66_K6"}, {5, 120, "TB8700", 5, "KP8707C-66"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.model);
         Dll_Port_Close();
         bench.addStdMeter(StdMeterModel::Kp3, c.reg, c.max);
+        bench.stdMeter.kp->errorPct = 0.1;
         bench.line.clearLog();
         const double t0 = now();
-        EXPECT_EQ(FieldCount(read(c.model)), 28);
+        const std::string text = read(c.model);
+        ASSERT_EQ(FieldCount(text), 28) << text;
+        EXPECT_NEAR(FieldValue(text, 1), 220.22, 1e-3);  // the meter reads 0.1 % high
+        EXPECT_EQ(st().lastReading, text);
         EXPECT_EQ(core::state().stdMeterKind, c.kind);  // register 7 is stored as 5
         EXPECT_DOUBLE_EQ(st().maxCurrent, c.max);
         EXPECT_EQ(core::state().stdMeterModel, c.normalised);
@@ -125,7 +85,7 @@ TEST_F(StdReadTest, KindOneReadsTheBuiltInMeterThroughTheController) {
     bench.world.source.i[0] = 12.3456;
     bench.world.source.angleI[0] = 60;
     EXPECT_EQ(read("TB8700", "MeterData"), "230.5000,12.3456,60.00");  // the request word is not looked at
-    EXPECT_EQ(writes(), (std::vector<std::string>{KindRead(), BuiltInRead()}));
+    EXPECT_EQ(writes(), (std::vector<std::string>{KindRead(), CtrlFrame(Bytes({0xB1, 0x03, 0x00, 0x3A, 0x00, 0x0E}))}));
 }
 
 TEST_F(StdReadTest, UnknownKindGivesTheKindRegisterOnceThenEmpty) {
@@ -232,7 +192,6 @@ TEST_F(StdReadTest, ReadVoltCurGivesTheFirstTwoFields) {
     ASSERT_EQ(ReadVoltCur(&u, &i, "TB8400", kPort), 1);
     EXPECT_NEAR(u, 57.7, 1e-4);
     EXPECT_NEAR(i, 0.25, 1e-4);
-    EXPECT_EQ(ReadVoltCur(nullptr, nullptr, "TB8400", kPort), 1);
 }
 
 TEST_F(StdReadTest, WrongLengthReplyIsAnEmptyGoodReading) {
@@ -267,23 +226,58 @@ TEST_F(StdReadTest, ChannelCommand) {
     EXPECT_EQ(writes().back(), "MC1230\r");
 }
 
-TEST_F(StdReadTest, HostMisuse) {
-    bench.addStdMeter(StdMeterModel::Kp3, 6);
-    HostText h("untouched");
-    EXPECT_EQ(StdMeter_Read(&h.ptr, "TB8700", 9), 0);  // no such port
-    EXPECT_EQ(h.text(), "untouched");
-    EXPECT_EQ(StdMeter_Read_Direct(&h.ptr, "TB8700", 9), 0);
-    double u = 7, i = 8;
-    EXPECT_EQ(ReadVoltCur(&u, &i, "TB8700", 9), 0);
-    EXPECT_EQ(u, 7);
-    EXPECT_EQ(Set_StdMeter_Channel("TB8700", 1, 2, 3, 4, 9), 0);
-    EXPECT_EQ(Set_StdMeter_Channel(nullptr, 1, 2, 3, 4, kPort), 1);  // NULL is the empty model
+TEST_F(StdReadTest, ReadAndBusHandOverByKind) {
+    const std::string dt0 = "DT0\r";
+    // kind: what register 0 reports; readWrites: the first reading, kind learning
+    // included; busSwitchesOff: a bus exchange first hands the line back.
+    const struct { int kind; std::vector<std::string> readWrites; bool busSwitchesOff; } cases[] = {
+        {5, {KindRead(), LinkWrite(0), dt0, LinkWrite(1)}, true},
+        {6, {KindRead(), dt0}, false},
+        {2, {KindRead(), LinkWrite(0), dt0, LinkWrite(1)}, false},
+    };
+    bench.addStdMeter(StdMeterModel::Kp1N, 5);
+    for (const auto& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind));
+        Dll_Port_Close();  // the kind is learned afresh when the port reopens
+        bench.stdMeter.setKind(bench.controller(), c.kind, 100);
+        bench.line.clearLog();
+        const std::string text = read("TB8400");
+        EXPECT_EQ(writes(), c.readWrites);
+        EXPECT_EQ(FieldCount(text), 7) << text;
+        EXPECT_FALSE(bench.stdMeter.linkClosed);  // always left with the bus
 
-    EXPECT_EQ(StdMeter_Read(nullptr, "TB8700", kPort), 1);  // read, nothing written
-    EXPECT_EQ(FieldCount(st().lastReading), 28);
-    char* none = nullptr;
-    EXPECT_EQ(StdMeter_Read(&none, nullptr, kPort), 1);  // NULL model: no meter
-    EXPECT_EQ(StdMeter_Read_Direct(nullptr, nullptr, kPort), 1);
+        bench.line.clearLog();
+        ASSERT_EQ(Error_Reset(kPort), 1);
+        // The reset is two broadcasts; each exchange hands the line over.
+        std::vector<std::string> bus;
+        for (int k = 0; k < 2; ++k) {
+            if (c.busSwitchesOff) bus.push_back(LinkWrite(1));
+            bus.push_back(kResetBroadcast);
+        }
+        EXPECT_EQ(writes(), bus);
+    }
+}
+
+TEST_F(StdReadTest, NoBusHandOverBeforeTheKindIsKnown) {
+    ASSERT_EQ(Error_Reset(kPort), 1);
+    EXPECT_EQ(writes(), (std::vector<std::string>{kResetBroadcast, kResetBroadcast}));
+}
+
+TEST_F(StdReadTest, FailedSwitchOnLeavesTheMeterUnqueried) {
+    bench.addStdMeter(StdMeterModel::Kp3, 5);
+    const std::string first = read("TB8700");
+    ASSERT_EQ(FieldCount(first), 28);
+    bench.line.clearLog();
+    bench.line.inject(Fault{"ctrl", FaultKind::Silence, 3});
+    const double t0 = now();
+    EXPECT_EQ(read("TB8700"), first);  // the last good text
+    // Three refused switch-ons, then the line is given back to the bus.
+    EXPECT_EQ(writes(), (std::vector<std::string>{LinkWrite(0), LinkWrite(0), LinkWrite(0), LinkWrite(1)}));
+    // Each silent write: 0.5 s without a reply, then the 0.1 s pause.
+    const auto t = WriteTimes(bench.line);
+    for (int k = 1; k < 4; ++k) EXPECT_NEAR(t[k] - t[k - 1], 0.6, 0.01) << k;
+    EXPECT_NEAR(t[0] - t0, 0.0, 0.002);
+    EXPECT_EQ(bench.stdMeter.kp->queries, 1);
 }
 
 }  // namespace

@@ -1,10 +1,6 @@
-// The KP and PLM readers over the simulated line.
-#include <gtest/gtest.h>
-
+// The KP and PLM readers and the link switch over the simulated line.
 #include <cmath>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "core/lifecycle.h"
 #include "core/ports.h"
@@ -12,10 +8,12 @@
 #include "instruments/amplifier.h"
 #include "source/output_record.h"
 #include "stdmeter/kp_meter.h"
+#include "stdmeter/link.h"
 #include "stdmeter/plm_meter.h"
 #include "stdmeter/read_dispatch.h"
 #include "stdmeter/std_state.h"
 #include "stdmeter_wire.h"
+#include "transport/serial_port.h"
 
 namespace tbcom::test {
 namespace {
@@ -65,12 +63,8 @@ protected:
 
 TEST_F(StdReaderTest, KpFaultsGiveRecvBad) {
     open(StdMeterModel::Kp3);
-    struct {
-        Fault fault;
-        bool good;
-        double seconds;  // until the receiver is done
-        const char* what;
-    } cases[] = {
+    // seconds: until the receiver is done
+    const struct { Fault fault; bool good; double seconds; const char* what; } cases[] = {
         {Fault{"kpmeter", FaultKind::Silence, 1}, false, 1.0, "silence"},
         {Fault{"kpmeter", FaultKind::Short, 1, 0, "", 1}, false, 1.0, "one byte short"},
         {Fault{"kpmeter", FaultKind::Refuse, 1}, false, 0.3385, "no ';'"},
@@ -141,10 +135,7 @@ TEST_F(StdReaderTest, KpThreePhaseRecordBranches) {
     source::sourceOutput().angleUb = 239;
     source::sourceOutput().angleUc = 121;
     auto& amp = instruments::amplifier();
-    struct {
-        int ct;
-        bool late, amplifier, kFormat;
-    } cases[] = {{0, false, false, true}, {100, true, false, true}, {100, false, false, false}, {0, true, true, false}};
+    const struct { int ct; bool late, amplifier, kFormat; } cases[] = {{0, false, false, true}, {100, true, false, true}, {100, false, false, false}, {0, true, true, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "ct " << c.ct << " late " << c.late << " amp " << c.amplifier);
         amp.ctSetting = c.ct;
@@ -198,13 +189,7 @@ TEST_F(StdReaderTest, KpSinglePhaseRecord) {
 }
 
 TEST_F(StdReaderTest, PlmFullReadAtTheMetersSpeed) {
-    struct {
-        StdMeterModel meter;
-        const char* model;
-        std::uint32_t baud;
-        int lastMode;
-        const char* query;
-    } cases[] = {
+    struct { StdMeterModel meter; const char* model; std::uint32_t baud; int lastMode; const char* query; } cases[] = {
         {StdMeterModel::Plm6007, "PLM 600.7", 4800, 3, "?12;?1;?9;?6;?7;?8;?13;?3\r"},
         {StdMeterModel::Zak6009, "ZAK-K6009", 9600, 5, "?2;?1;?9;?6;?7;?8;?13;?3\r"},
     };
@@ -283,6 +268,44 @@ TEST_F(StdReaderTest, PlmFullReadFaults) {
     EXPECT_LT(now() - t0, 0.25);  // the 0.2 s after the wake-up, nothing more
     EXPECT_EQ(writes().size(), 2u);
     core::state().outputBusy = 0;
+}
+
+TEST_F(StdReaderTest, LinkSwitchResults) {
+    open(StdMeterModel::None, 5);
+    struct { int kind; bool on; int silentWrites; bool result; size_t writesMade; bool closedAfter; } cases[] = {
+        {5, true, 1, true, 2, true},   {5, false, 3, true, 3, false}, {5, true, 6, false, 6, false},
+        {6, false, 9, true, 0, false}, {-100, false, 0, true, 1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind) + (c.on ? " on" : " off") + " silent " +
+                     std::to_string(c.silentWrites));
+        bench.line.clearFaults();
+        bench.line.clearLog();
+        bench.stdMeter.linkClosed = false;
+        core::state().stdMeterKind = c.kind;
+        if (c.silentWrites) bench.line.inject(Fault{"ctrl", FaultKind::Silence, c.silentWrites});
+        EXPECT_EQ(stdmeter::StdLink_Set(h, c.on), c.result);
+        EXPECT_EQ(writes().size(), c.writesMade);
+        EXPECT_EQ(bench.stdMeter.linkClosed, c.closedAfter);
+    }
+}
+
+TEST_F(StdReaderTest, LinkSwitchAlwaysReturnsThePortTo9600) {
+    open(StdMeterModel::None, 5);
+    ASSERT_EQ(transport::SetCommBaud(h, "4800"), 1);
+    core::state().stdMeterKind = 6;
+    EXPECT_TRUE(stdmeter::StdLink_Set(h, true));
+    EXPECT_EQ(bench.line.hostSettings().baud, 9600u);
+}
+
+TEST_F(StdReaderTest, LinkRegisterReadsAsUpperCaseHex) {
+    open(StdMeterModel::None, 5);
+    bench.controller().registers[0x10] = 0xABCD;
+    bench.controller().registers[0x11] = 0x0012;
+    EXPECT_EQ(stdmeter::StdLink_ReadRegs(h, 0x10, 2), "ABCD0012");
+    EXPECT_EQ(writes(), std::vector<std::string>{CtrlFrame(Bytes({0xB1, 0x03, 0x00, 0x10, 0x00, 0x02}))});
+    bench.line.inject(Fault{"ctrl", FaultKind::BadChecksum, 1});
+    EXPECT_EQ(stdmeter::StdLink_ReadRegs(h, 0x10, 2), "RECV_BAD");
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
-// Expected wire bytes and small helpers shared by the standard-meter tests.
+// Expected wire bytes and reading helpers shared by the standard-meter tests.
 // The frames are built from the simulated slave's own CRC, not the library's.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <string>
-#include <vector>
 
-#include "bench.h"
 #include "core/numbers.h"
 #include "core/text.h"
 #include "modbus_slave.h"
@@ -21,34 +17,11 @@ namespace tbcom::test {
 // frame, its CRC low byte first.
 inline std::string CtrlFrame(std::string body) {
     const std::uint16_t c = sim::Crc16(body);
-    body += static_cast<char>(c & 0xFF);
-    body += static_cast<char>(c >> 8);
-    return std::string(5, '\xF9') + body;
+    return std::string(5, '\xF9') + body + static_cast<char>(c & 0xFF) + static_cast<char>(c >> 8);
 }
 // Link switch write: register 0x005A, one register, value v (0 = on).
 inline std::string LinkWrite(int v) { return CtrlFrame(Bytes({0xB1, 0x10, 0x00, 0x5A, 0x00, 0x01, 0x02, 0x00, v})); }
 inline std::string KindRead() { return CtrlFrame(Bytes({0xB1, 0x03, 0x00, 0x00, 0x00, 0x01})); }
-inline std::string BuiltInRead() { return CtrlFrame(Bytes({0xB1, 0x03, 0x00, 0x3A, 0x00, 0x0E})); }
-
-// Start times (seconds) of the host's writes since the last clearLog().
-inline std::vector<double> WriteTimes(const sim::Line& line) {
-    std::vector<double> t;
-    for (const auto& e : line.hostWriteEntries()) t.push_back(static_cast<double>(e.atUs) / 1e6);
-    return t;
-}
-
-// A host text buffer and the pointer the exports write through.
-struct HostText {
-    explicit HostText(const std::string& init = "") {
-        buf.assign(2048, '\x7F');
-        std::copy(init.begin(), init.end(), buf.begin());
-        buf[init.size()] = '\0';
-        ptr = buf.data();
-    }
-    std::string text() const { return std::string(buf.data()); }
-    std::vector<char> buf;
-    char* ptr;
-};
 
 // Field n (from 1) of a reading text as a number; NaN when absent.
 inline double FieldValue(const std::string& text, int n) {

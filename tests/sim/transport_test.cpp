@@ -1,11 +1,8 @@
 // Serial transport on the simulated bench: port parameters, baud changes and
 // their error box, the fixed-length reader, the Modbus transactions, the
 // timed waits on the virtual clock and the debug log.
-#include <gtest/gtest.h>
-
 #include "core/debug_log.h"
 #include "core/state.h"
-#include "script_device.h"
 #include "sim_fixture.h"
 #include "tbcom.h"
 #include "transport/modbus_rtu.h"
@@ -37,10 +34,7 @@ protected:
 };
 
 TEST_F(Transport, ParameterTexts) {
-    const struct {
-        const char* text;
-        SerialSettings want;
-    } cases[] = {
+    const struct { const char* text; SerialSettings want; } cases[] = {
         {"4800,x,7,1.5", {4800, 7, Parity::Even, StopBits::OneAndHalf}}, {"9600,n,8", {9600, 8, Parity::None, StopBits::One}},
         {"2400,m,8,3", {2400, 8, Parity::Mark, StopBits::One}},
     };

@@ -33,9 +33,7 @@ TEST_F(AmplifierRules, DefaultCtRule) {
 
 TEST_F(AmplifierRules, BoundsAndValues) {
     const std::string text = "(0;5)=1.5,[5;5]=abc,[6,8]=7,[9;x]=3,[10;10],[10;20]=8";
-    const struct {
-        double x, want;
-    } cases[] = {
+    const struct { double x, want; } cases[] = {
         {0, 100},    // "(" excludes 0
         {4.9, 1.5},  {5, 1.0},  // value not a number
         {7, 7},      // "," between the bounds

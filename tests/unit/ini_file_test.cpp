@@ -10,23 +10,8 @@ using tbcom::platform::posix::IniUpdate;
 
 namespace {
 
-// gtest names from the case names: blanks and punctuation become '_'.
-const auto CaseName = [](const auto& info) {
-    std::string n = info.param.name;
-    for (char& ch : n)
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-    return n;
-};
-
-struct LookupCase {
-    const char* name;
-    const char* text;
-    const char* section;
-    const char* key;
-    const char* want;  // nullptr: not found
-};
-
-const LookupCase kLookups[] = {
+// want nullptr: not found
+const struct { const char *name, *text, *section, *key, *want; } kLookups[] = {
     {"empty text", "", "S", "k", nullptr},
     {"plain", "[S]\nk=v\n", "S", "k", "v"},
     {"missing key", "[S]\nother=v\n", "S", "k", nullptr},
@@ -39,25 +24,13 @@ const LookupCase kLookups[] = {
     {"gbk bytes kept", "[S]\nk=\xB4\xED\xCE\xF3\n", "S", "k", "\xB4\xED\xCE\xF3"},
 };
 
-class IniLookupTest : public ::testing::TestWithParam<LookupCase> {};
-
-TEST_P(IniLookupTest, FindsValue) {
-    const auto& c = GetParam();
-    EXPECT_EQ(IniLookup(c.text, c.section, c.key), c.want ? std::optional<std::string>(c.want) : std::nullopt);
+TEST(IniLookup, FindsValue) {
+    for (const auto& c : kLookups)
+        EXPECT_EQ(IniLookup(c.text, c.section, c.key), c.want ? std::optional<std::string>(c.want) : std::nullopt)
+            << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IniLookupTest, ::testing::ValuesIn(kLookups), CaseName);
-
-struct UpdateCase {
-    const char* name;
-    const char* before;
-    const char* section;
-    const char* key;
-    const char* value;
-    const char* after;
-};
-
-const UpdateCase kUpdates[] = {
+const struct { const char *name, *before, *section, *key, *value, *after; } kUpdates[] = {
     {"missing file", "", "S", "k", "v", "[S]\nk=v\n"},
     {"new section at end", "[A]\na=1\n", "S", "k", "v", "[A]\na=1\n[S]\nk=v\n"},
     {"new key at end of its section", "[S]\na=1\n[T]\nb=2\n", "S", "k", "v", "[S]\na=1\nk=v\n[T]\nb=2\n"},
@@ -70,16 +43,9 @@ const UpdateCase kUpdates[] = {
     {"value trimmed", "", "S", " k ", " v ", "[S]\nk=v\n"},
 };
 
-class IniUpdateTest : public ::testing::TestWithParam<UpdateCase> {};
-
-TEST_P(IniUpdateTest, WritesValue) {
-    const auto& c = GetParam();
-    const std::string after = IniUpdate(c.before, c.section, c.key, c.value);
-    EXPECT_EQ(after, c.after);
-    EXPECT_EQ(IniLookup(after, c.section, c.key), IniLookup(c.after, c.section, c.key));  // reads back
+TEST(IniUpdate, WritesValue) {
+    for (const auto& c : kUpdates) EXPECT_EQ(IniUpdate(c.before, c.section, c.key, c.value), c.after) << c.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, IniUpdateTest, ::testing::ValuesIn(kUpdates), CaseName);
 
 TEST(IniUpdate, RepeatedWritesKeepOneEntry) {
     std::string text;

@@ -29,22 +29,10 @@ using tbcom::platform::StopBits;
 
 tbcom::platform::Platform& os() { return tbcom::platform::native(); }
 
-// Sets an environment variable for one scope and restores it afterwards.
-class EnvVar {
-public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = getenv(name)) old_ = old, had_ = true;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~EnvVar() {
-        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
-        else unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_, old_;
-    bool had_ = false;
+// Sets TBCOM_COMDIR for one scope (nullptr: unset); unset again afterwards.
+struct ComDir {
+    explicit ComDir(const char* value) { value ? setenv("TBCOM_COMDIR", value, 1) : unsetenv("TBCOM_COMDIR"); }
+    ~ComDir() { unsetenv("TBCOM_COMDIR"); }
 };
 
 class PtyPortTest : public ::testing::Test {
@@ -63,7 +51,7 @@ protected:
         peer_ = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         ASSERT_GE(peer_, 0);
         fs::create_symlink(slavePath_, dir_ / "COM7");
-        env_ = std::make_unique<EnvVar>("TBCOM_COMDIR", dir_.c_str());
+        env_ = std::make_unique<ComDir>(dir_.c_str());
     }
     void TearDown() override {
         if (h_) os().serialClose(h_);
@@ -98,7 +86,7 @@ protected:
     }
     termios slaveTermios() {
         termios t{};
-        EXPECT_EQ(tcgetattr(peer_, &t), 0);
+        tcgetattr(peer_, &t);
         return t;
     }
 
@@ -106,18 +94,15 @@ protected:
     std::string slavePath_;
     int master_ = -1, peer_ = -1;
     PortHandle h_ = 0;
-    std::unique_ptr<EnvVar> env_;
+    std::unique_ptr<ComDir> env_;
 };
 
 TEST(SerialPath, FromComNumber) {
-    const struct {
-        const char* dir;  // nullptr: TBCOM_COMDIR unset
-        int com;
-        const char* path;
-    } cases[] = {{nullptr, 12, "/dev/ttyS11"}, {nullptr, 0, ""}, {"/run/bench/", 12, "/run/bench/COM12"},
+    // dir nullptr: TBCOM_COMDIR unset
+    const struct { const char* dir; int com; const char* path; } cases[] = {{nullptr, 12, "/dev/ttyS11"}, {nullptr, 0, ""}, {"/run/bench/", 12, "/run/bench/COM12"},
                  {"", 2, "/dev/ttyS1"}};
     for (const auto& c : cases) {
-        EnvVar e("TBCOM_COMDIR", c.dir);
+        ComDir e(c.dir);
         EXPECT_EQ(tbcom::platform::posix::SerialPath(c.com), c.path) << c.com;
     }
 }

@@ -9,11 +9,16 @@
 #include "core/lifecycle.h"
 #include "core/state.h"
 #include "instruments/amplifier.h"
+#include "source/drivers/a3_sources.h"
 #include "source/drivers/driver_state.h"
+#include "source/drivers/gf7400.h"
+#include "source/drivers/hex_frames.h"
 #include "source/drivers/lx_registers.h"
 #include "source/drivers/manual_mode.h"
 #include "source/drivers/ms_ub_ib.h"
 #include "source/drivers/range_std_const.h"
+#include "source/drivers/vn74.h"
+#include "source/output_record.h"
 #include "stdmeter/std_state.h"
 
 namespace tbcom::test {
@@ -195,6 +200,54 @@ TEST_F(RangeRules, RangeStdConstScalingAndClamping) {
     amp.rangeLimitVoltage = 100;
     EXPECT_DOUBLE_EQ(RangeStdConstFor("KP8707C-66", 220, 5), 6.4e7);  // 120 V, 2 A
     EXPECT_EQ(MsVoltageCode(220) + MsCurrentCode("KP8707C-66", 5), "205");
+}
+
+
+TEST_F(RangeRules, HexFrameSourceLadders) {
+    CheckLadder({30, 60, 120, 240}, Words("003000 006000 012000 024000 048000"), 1, 0.01, Dd7400VoltageCode);
+    CheckLadder({80, 160, 320}, Words("04 03 02 01"), 1, 0.01, GfVoltageCode);
+    CheckLadder({100, 1000}, Words("03 01 02"), 0.01, 0.01, GfCurrentCode);
+    CheckLadder({10, 50, 100, 500, 1000, 5000}, Words("03 02 01 02 01 02 01"), 0.01, 0.01, GfSubRangeCode);
+    CheckLadder({5, 10, 20, 50, 100, 250, 500, 1000, 2500, 5000, 10000, 25000, 50000},
+                Words("000005 000010 000020 000050 000100 000250 000500 001000 002500 005000 010000 025000 050000 100000"),
+                1e-3, 1e-3, [](double i) { return Tb8700bCurrentCode("TB8700B", i); });
+    source::sourceOutput().waveType = 1;
+    CheckLadder({200, 1000, 5000, 20000}, Words("000020 000100 000500 002000 010000"), 1e-3, 1e-3,
+                [](double i) { return PickDd7400Current("DD7400", i); });
+}
+
+TEST_F(RangeRules, HexFrameSourceCodes) {
+    // Wave type 0: the DD7400 takes the current itself, in 10 mA, halves to
+    // even, within six digits.
+    const std::pair<double, const char*> dd[] = {{1.234, "000123"}, {1.235, "000124"}, {1.225, "000122"},
+                                                 {0.005, "000000"}, {-3, "000000"},     {1e9, "999999"}};
+    for (auto [i, code] : dd) EXPECT_EQ(PickDd7400Current("DD7400", i), code) << i;
+    // Only the designation each rule is for gets a current code.
+    EXPECT_EQ(PickDd7400Current("TB8760", 5) + PickTb8700bCurrent("DD7400", 5), "");
+    EXPECT_EQ(PickVn74Voltage("VN-74", 380) + PickGfVoltage("GF7404A", 57.7), "0004");
+    const std::vector<int> modes{0, 1, 2, 3, 4, 5, 6, 7, 100, 42};
+    std::string clear, all, sub;
+    for (int m : modes) {
+        clear += Vn74ModeCode(m, false) + " ";
+        all += Vn74ModeCode(m, true) + " ";
+        sub += GfSubRangeCommand(m) + " ";
+    }
+    EXPECT_EQ(clear, "00 00 08 01 0B 01 0B 0B 0B 00 ");
+    EXPECT_EQ(all, "00 00 08 0B 0B 0B 0B 0B 0B 00 ");
+    EXPECT_EQ(sub, "31 31 31 32 32 32 32 31 31 31 ");
+    // With the external amplifier: at most 1.2 x 100 V and 2 A count.
+    instruments::amplifier().enabled = 1;
+    instruments::amplifier().rangeLimitVoltage = 100;
+    instruments::amplifier().rangeLimitCurrent = 2;
+    EXPECT_EQ(Dd7400VoltageCode(220) + GfVoltageCode(220) + GfCurrentCode(50) + Tb8700bCurrentCode("TB8700B", 50),
+              "0120000301002500");
+}
+
+TEST(HexFrames, ChecksumsOfA6And02) {
+    EXPECT_EQ(FrameA6("A61D0003020003"), "A61D000302000300CB");
+    EXPECT_EQ(FrameA6("A6FFFFFFFFFFFFFFFFFF"), "A6FFFFFFFFFFFFFFFFFF099D");  // 16-bit sum, high byte first
+    EXPECT_EQ(Frame02("35", "01"), "0208003537018503");
+    EXPECT_EQ(Frame02("42", "34"), "0208004237344503");
 }
 
 }  // namespace

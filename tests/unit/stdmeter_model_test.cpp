@@ -1,22 +1,29 @@
+// The standard meter's pure parts: model names, the kind register, the KP
+// number formats, the reader table and the scaling of a record.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/lifecycle.h"
 #include "core/state.h"
+#include "instruments/amplifier.h"
+#include "core/numbers.h"
+#include "stdmeter/frame_a3.h"
+#include "stdmeter/kind.h"
 #include "stdmeter/model.h"
+#include "stdmeter/number_formats.h"
+#include "stdmeter/reader_table.h"
+#include "stdmeter/record_scaling.h"
 #include "stdmeter/std_state.h"
 
 using namespace tbcom::stdmeter;
 
 namespace {
 
-struct RewriteCase {
-    const char* in;
-    int kind;
-    double maxCurrent;
-    const char* out;
-};
+struct RewriteCase { const char* in; int kind; double maxCurrent; const char* out; };
 
 // Every rewrite rule, with the 150 A boundary of the _K6 forms (KP8404C-67
 // wins over KP8707C-66).
@@ -49,11 +56,7 @@ TEST(ModelNormalise, EveryRewriteRule) {
 }
 
 TEST(ModelNormalise, VariantFlags) {
-    struct {
-        const char* in;
-        bool h, d2, a0;
-        int lx;
-    } cases[] = {
+    struct { const char* in; bool h, d2, a0; int lx; } cases[] = {
         {"tb-8406h", true, false, false, 0},  {"TB8707C-66", false, false, false, 0}, {"LX-7000D4", false, false, false, 1},
         {"LX-7000D6", false, false, false, 2}, {"LX-7000D7", false, false, false, 3}, {"LX-7000D2", false, true, false, 4},
         {"LX-7000D", false, false, false, 0},  {"dd7400-n", false, false, true, 0},   {"DD7400", false, false, false, 0},
@@ -79,28 +82,118 @@ TEST(ModelNormalise, Vn74PortNumber) {
 TEST(ModelNormalise, InPlaceOnTheBenchStateAndTheTwinLeavesStateAlone) {
     tbcom::core::processAttach();
     auto& bench = tbcom::core::state();
-    bench.stdMeterKind = 5;
-    stdState().maxCurrent = 180;
-    bench.stdMeterModel = "tb8700h";
-    StdModel_Normalise();
-    EXPECT_EQ(bench.stdMeterModel, "KP8707C-66_K6");
-    EXPECT_EQ(stdState().hVariant, 1);
     bench.stdMeterModel = "VN-74,7";
     StdModel_Normalise();
+    EXPECT_EQ(bench.stdMeterModel, "VN-74");
     EXPECT_EQ(bench.vn74PortNumber, 7);
-    EXPECT_EQ(stdState().hVariant, 0);  // cleared by the next normalisation
-
     bench.vn74PortNumber = 4;
-    EXPECT_EQ(StdModel_NormaliseText("VN-74,9").model, "VN-74");
     EXPECT_TRUE(StdModel_NormaliseText("tb8400h").hVariant);
     EXPECT_EQ(stdState().hVariant, 0);
     EXPECT_EQ(StdModel_NormaliseText("LX-7000D7").model, "LX-7000D");
     EXPECT_EQ(stdState().lx7000Variant, 3);
+    EXPECT_EQ(StdModel_NormaliseText("VN-74,9").model, "VN-74");
     EXPECT_EQ(bench.vn74PortNumber, 4);
     EXPECT_EQ(bench.stdMeterModel, "VN-74");
-    StdModel_NormaliseText("KP8707C-66");
-    EXPECT_EQ(stdState().lx7000Variant, 0);
     tbcom::core::processAttach();
 }
 
+TEST(KpNumberFormats, KAndGDifferOnlyInTheFactorOfCharacterTwo) {
+    const struct { const char* field; std::optional<double> k, g; } cases[] = {
+        {"A0120001234", -12.34, -12.34},  // negative, two decimals
+        {"A0000123456", 123456, 123456},  // no decimals
+        {"E1020001234", 0.01234, 12.34},  // E: x0.001 in K only
+        {"F1120001234", -0.01234, -12.34},
+        {"A1020001234", 12340, 12.34},    // other letter: x1000 in K only
+        {"G1020001234", 12340, 0.01234},  // G: x0.001 in G only
+        {"A002000123", std::nullopt, std::nullopt},   // one character short
+        {"A00X0001234", std::nullopt, std::nullopt},  // decimals not a digit
+        {"A0020001 34", std::nullopt, std::nullopt},  // blank in the mantissa
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        auto k = DecodeK(c.field);
+        auto g = DecodeG(c.field);
+        ASSERT_EQ(k.has_value(), c.k.has_value());
+        ASSERT_EQ(g.has_value(), c.g.has_value());
+        if (c.k) EXPECT_NEAR(*k, *c.k, std::fabs(*c.k) * 1e-12);
+        if (c.g) EXPECT_NEAR(*g, *c.g, std::fabs(*c.g) * 1e-12);
+    }
+}
+
+TEST(KpNumberFormats, NAndFieldPositions) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"+n12345", -1.2345}, {"-0002200000", 220.0}, {"+0000000000", 0.0}, {"+n", std::nullopt}, {"+12a45", std::nullopt},
+    };
+    for (const auto& [field, v] : cases) {
+        auto got = DecodeN(field);
+        ASSERT_EQ(got.has_value(), v.has_value()) << field;
+        if (v) EXPECT_DOUBLE_EQ(*got, *v) << field;
+    }
+    std::string reply = "D";
+    for (int k = 0; k < 3; ++k) reply += std::string(11, static_cast<char>('a' + k));
+    EXPECT_EQ(KpField(reply, 2), std::string(11, 'c'));
+    EXPECT_EQ(KpField(reply, 3), "");                // past the end
+    EXPECT_EQ(KpField(reply.substr(0, 33), 2), "");  // field cut short
+}
+
+TEST(KindRegister, Decoding) {
+    const struct { const char* hex; bool ok; int kind; double max; } cases[] = {
+        {"0712", true, 5, 180}, {"0A10", true, 1, 160}, {"00FF", true, 0, 2550},
+        {"061G", false, 0, 0},  {"06", false, 0, 0},    {"071200", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hex);
+        auto r = DecodeKindRegister(c.hex);
+        ASSERT_EQ(r.has_value(), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(r->kind, c.kind);
+        EXPECT_DOUBLE_EQ(r->maxCurrent, c.max);
+    }
+}
+
+TEST(ReaderTable, RowsInOrderExactMatchElseTheKpReader) {
+    std::vector<std::string> order;
+    for (const auto& row : ReaderTable()) order.push_back(row.reader);
+    EXPECT_EQ(order, (std::vector<std::string>{"F-frame", "?", "LX-7000 registers", "LX-9700 registers", "A0 TB8700B",
+                                               "LX-7000C registers", "A0 TB8760", "GF7400 frame", "VN-74 frame",
+                                               "TORVA frame", "WB412U", "WB412E registers", "WB412I registers", "none"}));
+    const std::pair<const char*, const char*> cases[] = {
+        {"ZAK-K6009", "?"}, {"LX-7000D", "LX-7000 registers"}, {"", "none"}, {"dd7400", "DT0"}, {"PLM 600.7 ", "DT0"},
+    };
+    for (const auto& [model, reader] : cases) EXPECT_STREQ(ReaderFor(model).reader, reader) << model;
+    EXPECT_NE(ReaderFor("anything").read, nullptr);
+    EXPECT_EQ(ReaderFor("").read, nullptr);  // no meter: nothing is read
+    EXPECT_TRUE(ReaderFor("VN-74").onVn74Port);
+    EXPECT_FALSE(ReaderFor("TORVA").onVn74Port);
+}
+
+TEST(RecordScaling, TransformersAndPhaseFactors) {
+    tbcom::core::processAttach();
+    const double d[7] = {2, 4, 1, 2, 0.5, 10, 8};  // V1, I1, Ka, Kb, Kc, V2, I2
+    tbcom::instruments::setAmplifier(1, d, false);
+    tbcom::source::OutputRecord m;
+    m.frequency = 50;
+    m.ua = 10, m.ub = 20, m.uc = 30;
+    m.ia = 1, m.ib = 1, m.ic = 1;
+    m.angleIa = 30, m.angleIb = 270, m.angleIc = 150, m.angleUb = 240, m.angleUc = 120;
+    const auto r = TransformerScaled(m);
+    // U x 10 / 2; I x 8 / (4 x the phase factor); frequency and angles as measured.
+    const double got[] = {r.ua, r.ub, r.uc, r.ia, r.ib, r.ic, r.frequency, r.angleIb, r.angleUc};
+    const double want[] = {50, 100, 150, 2, 1, 4, 50, 270, 120};
+    for (int k = 0; k < 9; ++k) EXPECT_DOUBLE_EQ(got[k], want[k]) << k;
+    EXPECT_DOUBLE_EQ(m.ua, 10);  // the meter side is left alone
+    tbcom::core::processAttach();
+    EXPECT_DOUBLE_EQ(TransformerScaled(m).ic, 1);  // the defaults scale by 1
+}
+
 }  // namespace
+
+TEST(FrameA3, LengthDataAndByteSum) {
+    EXPECT_EQ(FrameA3("F6"), "A30102F6F6");
+    EXPECT_EQ(FrameA3("a0"), "A30102A0A0");
+    EXPECT_EQ(FrameA3("C027"), "A30103C027E7");
+    EXPECT_EQ(FrameA3("FFFF"), "A30103FFFFFE");  // the sum keeps its low byte
+    EXPECT_THROW(FrameA3("F"), tbcom::core::ConversionError);
+    EXPECT_THROW(FrameA3("G0"), tbcom::core::ConversionError);
+    EXPECT_THROW(FrameA3(std::string(2 * 255, '0')), tbcom::core::ConversionError);
+}

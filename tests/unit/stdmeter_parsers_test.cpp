@@ -19,6 +19,11 @@ class ParserTest : public ::testing::Test {
 protected:
     void SetUp() override { tbcom::core::processAttach(); }
     void TearDown() override { tbcom::core::processAttach(); }
+    // Revise mode 2 scales small currents by `factor`.
+    static void smallCurrents(int mode, double factor) {
+        tbcom::core::state().reviseMode = mode;
+        stdState().smallCurrentFactor = factor;
+    }
 };
 
 // A KP reply: "D", the fields, and the 7-character trailer whose fourth
@@ -61,26 +66,19 @@ TEST_F(ParserTest, SmallCurrentScalingOnlyWhileReviseModeIsTwo) {
     f[3] = "A0040005000";  // Ia 0.5
     f[0] = "A0040005000";  // Ua 0.5: never scaled
     const std::string reply = kpReply(f);
-    stdState().smallCurrentFactor = 100;
-    for (const auto& [mode, start] : {std::pair{2, "0.5000,1.5000,2.5000,0.0050,0.0450,0.0550,22.50"},
-                                      std::pair{3, "0.5000,1.5000,2.5000,0.5000,4.5000"}}) {
-        tbcom::core::state().reviseMode = mode;
-        EXPECT_EQ(ParseKpThreePhase(reply).text.substr(0, std::string(start).size()), start) << mode;
-    }
-    // Frequency (field 22) and the power factors stay unscaled.
-    tbcom::core::state().reviseMode = 2;
+    smallCurrents(3, 100);
+    EXPECT_EQ(ParseKpThreePhase(reply).text.substr(0, 34), "0.5000,1.5000,2.5000,0.5000,4.5000");
+    smallCurrents(2, 100);
     Parsed p = ParseKpThreePhase(reply);
+    EXPECT_EQ(p.text.substr(0, 47), "0.5000,1.5000,2.5000,0.0050,0.0450,0.0550,22.50");
+    // Frequency (field 22) and the power factors stay unscaled.
     EXPECT_NE(p.text.find(",25.5000,18.500,19.500,20.500,21.500,26.5000,27.5000"), std::string::npos) << p.text;
     EXPECT_NE(p.text.find(",0.0650,0.0750,0.0850,"), std::string::npos) << p.text;  // P a b c scaled
 }
 
 TEST_F(ParserTest, WrongLengthBadReplyAndBadField) {
     const std::string good = kpReply(kFields(28, kPlusHalf));
-    struct {
-        std::string reply;
-        ParseStatus status;
-        std::string text;
-    } cases[] = {
+    struct { std::string reply; ParseStatus status; std::string text; } cases[] = {
         {good.substr(0, 315), ParseStatus::WrongLength, ""},
         {good + ";", ParseStatus::WrongLength, ""},
         {"RECV_BAD", ParseStatus::Bad, "RECV_BAD"},
@@ -88,10 +86,9 @@ TEST_F(ParserTest, WrongLengthBadReplyAndBadField) {
         {"X" + good.substr(1, 5) + "Q" + good.substr(7), ParseStatus::Bad, "RECV_BAD"},  // mantissa letter
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.reply.size());
         Parsed p = ParseKpThreePhase(c.reply);
-        EXPECT_EQ(p.status, c.status);
-        EXPECT_EQ(p.text, c.text);
+        EXPECT_EQ(p.status, c.status) << c.reply.size();
+        EXPECT_EQ(p.text, c.text) << c.reply.size();
     }
 }
 
@@ -114,8 +111,7 @@ TEST_F(ParserTest, KpSinglePhaseN) {
     EXPECT_EQ(milli.text, "1.2500,0.0312,101.25,61.2500,81.2500,71.2500,111.2500");
     EXPECT_EQ(ParseKpSinglePhaseN(kpReply(nFields(), '6')).text, p.text);
 
-    tbcom::core::state().reviseMode = 2;
-    stdState().smallCurrentFactor = 10;
+    smallCurrents(2, 10);
     EXPECT_EQ(ParseKpSinglePhaseN(reply).text, "1.2500,3.1250,101.25,6.1250,8.1250,7.1250,111.2500");
 
     std::vector<std::string> neg = nFields();
@@ -157,8 +153,7 @@ TEST_F(ParserTest, Plm) {
     EXPECT_EQ(p.text,
               "2.2500,3.2500,4.2500,6.2500,7.2500,8.2500,10.25,11.25,12.25,15.2500,17.2500,19.2500,"
               "21.2500,23.2500,24.2500,25.2500");
-    tbcom::core::state().reviseMode = 2;
-    stdState().smallCurrentFactor = 100;
+    smallCurrents(2, 100);
     EXPECT_EQ(ParsePlm(reply).text,
               "2.2500,3.2500,4.2500,0.0625,0.0725,0.0825,10.25,11.25,12.25,0.1525,0.1725,0.1925,"
               "21.2500,23.2500,24.2500,25.2500");
@@ -190,13 +185,7 @@ TEST(ParserSelection, RulesInOrderByKindModelAndCaller) {
                                  "DD7400", "PLM", "LX-7000", "LX-7000C", "LX-9700", "VN-74", "TORVA", "pass-through",
                                  "TB8760", "GF7400", "WB412E", "WB412I", "KP three-phase"}));
     constexpr ParserUse R = ParserUse::Read, D = ParserUse::Direct, V = ParserUse::VoltCur;
-    struct {
-        int kind;
-        const char* model;
-        bool h;
-        ParserUse use;
-        const char* parser;
-    } cases[] = {
+    struct { int kind; const char* model; bool h; ParserUse use; const char* parser; } cases[] = {
         {1, "PLM 600.7", false, R, "register meter"}, {2, "KP8707C-66", false, R, "KP single-phase N"},
         {2, "KP8404C-67", true, R, "KP single-phase N"}, {5, "MGV466-06", false, R, "KP single-phase N"},
         {5, "KP8404C-67_K6", false, R, "KP single-phase N"}, {6, "MGV466-06", true, R, "KP single-phase G"},
@@ -205,10 +194,7 @@ TEST(ParserSelection, RulesInOrderByKindModelAndCaller) {
         {5, "WB412U", false, R, "pass-through"},     {5, "GF7404A", false, R, "GF7404A"},
         {5, "WB412E-1S2", false, D, "KP three-phase"}, {5, "plm 600.7", false, R, "KP three-phase"},  // case-sensitive
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.model) + " kind " + std::to_string(c.kind));
-        EXPECT_STREQ(SelectParser(c.kind, c.model, c.h, c.use).name, c.parser);
-    }
+    for (const auto& c : cases) EXPECT_STREQ(SelectParser(c.kind, c.model, c.h, c.use).name, c.parser) << c.model << c.kind;
 }
 
 TEST(ParserSelection, FrameListsWithoutTheirFramesAndPassThrough) {

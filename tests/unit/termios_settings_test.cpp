@@ -87,10 +87,7 @@ TEST(TermiosSettings, BaudTable) {
 }
 
 TEST(TermiosSettings, TransmitTimeCountsEveryBitOfACharacter) {
-    struct Case {
-        SerialSettings s;
-        std::uint64_t bytes, us;
-    } cases[] = {
+    struct Case { SerialSettings s; std::uint64_t bytes, us; } cases[] = {
         {{9600, 8, Parity::None, StopBits::One}, 1, 1042},      // 10 bits, rounded up
         {{9600, 8, Parity::Even, StopBits::One}, 12, 13750},    // 11 bits
         {{57600, 8, Parity::None, StopBits::Two}, 100, 19098},  // 11 bits

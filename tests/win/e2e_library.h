@@ -1,11 +1,13 @@
-// The e2e host's view of tbcom.dll: loaded at run time with LoadLibraryA and
-// its exports fetched with GetProcAddress, typed from the public header so
-// a signature change shows up here at compile time.
+// The e2e host's view of tbcom.dll: loaded at run time with LoadLibraryA from
+// beside the host executable, its exports fetched with GetProcAddress and
+// typed from the public header, so a signature change shows up here at
+// compile time.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
@@ -15,13 +17,12 @@ namespace tbcom::e2e {
 
 class Library {
 public:
-    // Loads "tbcom.dll" from beside the host executable.
-    Library();
-    ~Library();
+    Library() : module_(LoadLibraryA("tbcom.dll")) {
+        if (!module_) throw std::runtime_error("LoadLibraryA(tbcom.dll) failed: " + std::to_string(GetLastError()));
+    }
+    ~Library() { FreeLibrary(module_); }
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
-
-    HMODULE module() const { return module_; }
 
     // The export `name`, cast to the type of the header's prototype.
     template <class Fn>
@@ -32,14 +33,18 @@ public:
     }
 
 private:
-    HMODULE module_ = nullptr;
+    HMODULE module_;
 };
 
 // The serial port the bench simulator is mapped to (TBCOM_E2E_PORT, default 3).
-std::uint8_t BenchPort();
+inline std::uint8_t BenchPort() {
+    const char* v = std::getenv("TBCOM_E2E_PORT");
+    const int n = v ? std::atoi(v) : 3;
+    return static_cast<std::uint8_t>(n > 0 && n < 256 ? n : 3);
+}
 
-// Seconds on the tick counter, for the coarse bounds of the retry scenario.
-double TickSeconds();
+// Seconds on the tick counter, for the coarse bounds of the timed scenarios.
+inline double TickSeconds() { return GetTickCount() / 1000.0; }
 
 }  // namespace tbcom::e2e
 

@@ -5,7 +5,7 @@
 //   benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]...
 //            [--silent POS]... [--std-const X] [--clock POS:SPERDAY]...
 //            [--std-meter MODEL [--std-kind K] [--max-current A] [--std-error PCT]]
-//            [--wire-log FILE] [--meter-line N] [--vn74-port N]
+//            [--wire-log FILE] [--meter-line N] [--source SOURCE] [--vn74-port N]
 //
 // --clock makes the clock of the meter at POS run SPERDAY seconds a day fast
 // (negative: slow) and wires the clock unit to that position. --std-meter
@@ -14,12 +14,14 @@
 // current of A amperes (100); --std-error makes its voltages and currents
 // read PCT percent high. --wire-log writes every burst on the line to FILE
 // when benchsim stops. --meter-line puts the simulated meters under test
-// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>. With
-// --std-meter vn74 the VN-74 meter is served on DIR/COM<N> of --vn74-port (2).
+// (DL/T 645, DL/T 698.45, HDLC, an optical head) on DIR/COM<N>. --source
+// puts the device that takes the source's range commands on the bench line.
+// A VN-74 (--std-meter vn74, --source vn74 or both) is served on its own
+// line, DIR/COM<vn74-port> (2).
 //
 // Prints "READY DIR/COM<N>" once the links are in place (then
-// "METER-LINE DIR/COM<N>" with --meter-line, "VN74 DIR/COM<N>" with the
-// VN-74 meter), then serves until
+// "METER-LINE DIR/COM<N>" with --meter-line and "VN74 DIR/COM<N>" with
+// the VN-74), then serves until
 // SIGTERM or SIGINT, removes the link and exits 0 (1 when the wire log cannot
 // be written). Bad arguments exit 2, a terminal that cannot be set up exits 1.
 #include <signal.h>
@@ -32,7 +34,6 @@
 #include "options.h"
 #include "pty_link.h"
 #include "realtime_pump.h"
-#include "vn74_line_server.h"
 #include "wire_log_file.h"
 
 namespace {
@@ -81,21 +82,22 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "benchsim: %s\n", error.c_str());
         return 1;
     }
-    benchsim::Vn74LineServer vn74;
-    const bool withVn74 = args.stdMeter == tbcom::sim::StdMeterModel::Vn74;
-    if (withVn74 &&
-        !vn74.start(args.dir, args.vn74Com, bench.world, args.stdErrorPct.value_or(0), !args.wireLog.empty(), error)) {
+    benchsim::PtyLink vn74Link;
+    const bool vn74 = args.source == tbcom::sim::SourceModel::Vn74 || args.stdMeter == tbcom::sim::StdMeterModel::Vn74;
+    if (vn74 && !vn74Link.open(args.dir, args.vn74Com, error)) {
         std::fprintf(stderr, "benchsim: %s\n", error.c_str());
         return 1;
     }
     std::printf("READY %s\n", link.linkPath().c_str());
     if (args.meterLine != 0) std::printf("METER-LINE %s\n", meterLine.linkPath().c_str());
-    if (withVn74) std::printf("VN74 %s\n", vn74.linkPath().c_str());
+    if (vn74) std::printf("VN74 %s\n", vn74Link.linkPath().c_str());
     std::fflush(stdout);
 
-    benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop);
+    const benchsim::PumpIo vn74Io{vn74Link.master(), vn74Link.slave(), waitMask, !args.wireLog.empty()};
+    benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop,
+                          vn74 ? &vn74Io : nullptr);
+    vn74Link.close();
     meterLine.stop();
-    vn74.stop();
     link.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {
         std::fprintf(stderr, "benchsim: cannot write %s\n", args.wireLog.c_str());

@@ -52,7 +52,8 @@ std::optional<std::string> checkTogether(const Options& o) {
     for (auto& c : o.clocks)
         if (c.position > o.positions) return "--clock position out of range";
     if (o.meterLine == o.com) return std::string("--meter-line must differ from --com");
-    if (o.stdMeter == StdMeterModel::Vn74 && (o.vn74Com == o.com || o.vn74Com == o.meterLine))
+    if ((o.source == tbcom::sim::SourceModel::Vn74 || o.stdMeter == StdMeterModel::Vn74) &&
+        (o.vn74Com == o.com || o.vn74Com == o.meterLine))
         return std::string("--vn74-port must differ from --com and --meter-line");
     const bool meter = o.stdMeter != StdMeterModel::None;
     if (o.stdErrorPct && !meter) return std::string("--std-error needs --std-meter");
@@ -65,11 +66,13 @@ const char* Synopsis() {
     return "benchsim --dir DIR [--com N] [--positions P] [--meter POS:CONST:ERRPCT]... [--silent POS]...\n"
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
-           "                [--meter-line N] [--vn74-port N] [--pulse-board ADDR]\n"
+           "                [--source-error PCT|PA:PB:PC] [--source-settle S] [--meter-line N] [--vn74-port N]\n"
+           "                [--pulse-board ADDR]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009,\n"
            "         dd7400, tb8760, tb8700b (A3 frames), lx7000, lx9700, lx7000c, wb412e,\n"
-           "         wb412i (registers), gf7400, gf7404a, torva, wb412u, vn74 (on its own port, --vn74-port)\n"
-           "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i";
+           "         wb412i (registers), gf7400, gf7404a, torva, wb412u, vn74 (on COM<vn74-port>)\n"
+           "  SOURCE: kp (MS/UB/IB commands), plm6007, zak6009 (manual mode), lx7000, wb412i,\n"
+           "          dd7400, tb8760, tb8700b (A3 frames), gf7400, gf7404a (02 frames), vn74 (A6 frames on COM<vn74-port>)";
 }
 
 std::optional<StdMeterModel> StdMeterModelByName(const std::string& name) {
@@ -143,6 +146,19 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto n = intArg(val, 1, 247);
             if (!n) return "bad --pulse-board " + val + " (Modbus address 1 to 247)";
             o.pulseBoard = *n;
+        } else if (opt == "--source-error") {
+            std::array<double, 3> e{};
+            const bool one = val.find(':') == std::string::npos;
+            for (int k = 0; k < 3; ++k) {
+                auto x = floatArg(one ? val : tbcom::core::SepField(val, ":", k + 1));
+                if (!x || std::fabs(*x) >= 100) return "bad --source-error " + val + " (want PCT or PA:PB:PC)";
+                e[static_cast<size_t>(k)] = *x;
+            }
+            o.sourceErrorPct = e;
+        } else if (opt == "--source-settle") {
+            auto x = floatArg(val);
+            if (!x || *x < 0 || *x > 60) return "bad --source-settle " + val + " (0 to 60 s)";
+            o.sourceSettleSeconds = *x;
         } else if (opt == "--vn74-port") {
             auto n = intArg(val, 1, 255);
             if (!n) return "bad --vn74-port " + val;
@@ -166,6 +182,7 @@ tbcom::sim::BenchConfig BenchConfigOf(const Options& o) {
     cfg.maxCurrentA = o.maxCurrentA;
     cfg.source = o.source;
     cfg.pulseBoardAddress = o.pulseBoard;
+    cfg.vn74Com = o.vn74Com;
     return cfg;
 }
 
@@ -181,6 +198,8 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
         tbcom::sim::ConfigureClockError(bench.world, c.position, c.secondsPerDay);
         bench.clockUnit().position = c.position;
     }
+    if (o.sourceErrorPct) bench.regulator().gainErrorPct = *o.sourceErrorPct;
+    if (o.sourceSettleSeconds) bench.regulator().settleSeconds = *o.sourceSettleSeconds;
     if (o.stdErrorPct) {
         if (bench.stdMeter.kp) bench.stdMeter.kp->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.plm) bench.stdMeter.plm->errorPct = *o.stdErrorPct;
@@ -191,6 +210,7 @@ void ApplyOptions(const Options& o, tbcom::sim::Bench& bench) {
         if (bench.stdMeter.gf) bench.stdMeter.gf->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.torva) bench.stdMeter.torva->errorPct = *o.stdErrorPct;
         if (bench.stdMeter.wb412u) bench.stdMeter.wb412u->errorPct = *o.stdErrorPct;
+        if (bench.stdMeter.vn74) bench.stdMeter.vn74->errorPct = *o.stdErrorPct;
     }
 }
 

@@ -2,6 +2,7 @@
 // wired, checked before anything is set up.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,7 +39,10 @@ struct Options {
     tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
     int pulseBoard = 0;   // Modbus address of the pulse board, 0 = none
-    int vn74Com = 2;      // COM number of the VN-74 meter's own port
+    // The power source's gain error per phase (percent) and its ramp time.
+    std::optional<std::array<double, 3>> sourceErrorPct;
+    std::optional<double> sourceSettleSeconds;
+    int vn74Com = 2;      // COM number of the VN-74's own line (meter, source or both)
 };
 
 // The one-line synopsis of the options, for the usage text.

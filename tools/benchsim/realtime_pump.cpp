@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <string>
 
 #include "platform/posix/termios_settings.h"
@@ -34,12 +35,35 @@ public:
     }
 
     void step() {
+        wait(prepare());
+        finish();
+    }
+    // Before a wait: delivers what is due, ends a burst the host finished;
+    // returns when the next thing is due.
+    std::uint64_t prepare() {
         syncClock();
         deliver();
         if (!burst_.empty() && clock_.us >= lastByteUs_ + BurstGapUs(hostSettings())) endBurst();
-        wait(deadline());
+        return deadline();
+    }
+    // After a wait: takes what the host wrote.
+    void finish() {
         syncClock();
         takeHostBytes();
+    }
+    // Waits until `deadlineUs` or until one of the pumps' hosts writes.
+    static void waitAll(Pump* const* pumps, int count, std::uint64_t deadlineUs) {
+        const Pump& first = *pumps[0];
+        const std::uint64_t now = first.clock_.us;
+        const std::uint64_t us = deadlineUs > now ? deadlineUs - now : 0;
+        timespec ts{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
+        pollfd p[2];
+        for (int k = 0; k < count; ++k) p[k] = pollfd{pumps[k]->io_.master, POLLIN, 0};
+        const int r = ppoll(p, static_cast<nfds_t>(count), &ts, &first.io_.waitMask);
+        bool input = false;
+        for (int k = 0; k < count; ++k) input = input || (p[k].revents & POLLIN);
+        // No host on a terminal reports a hang-up at once: sleep instead.
+        if (r > 0 && !input) nanosleep(&ts, nullptr);
     }
 
 private:
@@ -99,13 +123,8 @@ private:
     }
 
     void wait(std::uint64_t deadlineUs) {
-        const std::uint64_t now = clock_.us;
-        const std::uint64_t us = deadlineUs > now ? deadlineUs - now : 0;
-        timespec ts{static_cast<time_t>(us / 1000000), static_cast<long>(us % 1000000) * 1000};
-        pollfd p{io_.master, POLLIN, 0};
-        const int r = ppoll(&p, 1, &ts, &io_.waitMask);
-        // No host on the terminal reports a hang-up at once: sleep instead.
-        if (r > 0 && !(p.revents & POLLIN)) nanosleep(&ts, nullptr);
+        Pump* self = this;
+        waitAll(&self, 1, deadlineUs);
     }
 
     void takeHostBytes() {
@@ -136,14 +155,24 @@ std::uint64_t BurstGapUs(const tbcom::platform::SerialSettings& host) {
     return std::max<std::uint64_t>(Line::charUs(host) * 7 / 2, 2000);
 }
 
-void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop) {
+void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop, const PumpIo* vn74) {
     Pump pump(bench.line, bench.clock, io);
+    // The VN-74's line shares the bench's clock and world, so it is served
+    // from this thread too.
+    std::unique_ptr<Pump> vnPump;
+    if (vn74) vnPump = std::make_unique<Pump>(bench.vn74Line, bench.clock, *vn74);
+    Pump* pumps[] = {&pump, vnPump.get()};
+    const int count = vn74 ? 2 : 1;
     // Without a wire-log file nobody reads what the devices record: drop it
     // now and then so that a bench left running for days keeps its memory flat.
     constexpr size_t kMaxLogEntries = 4096;
     while (!stop) {
-        pump.step();
-        if (!io.keepWireLog && bench.line.log().size() > kMaxLogEntries) bench.dropRecords();
+        std::uint64_t deadline = pump.prepare();
+        if (vnPump) deadline = std::min(deadline, vnPump->prepare());
+        Pump::waitAll(pumps, count, deadline);
+        for (int k = 0; k < count; ++k) pumps[k]->finish();
+        const size_t logged = bench.line.log().size() + bench.vn74Line.log().size();
+        if (!io.keepWireLog && logged > kMaxLogEntries) bench.dropRecords();
     }
 }
 

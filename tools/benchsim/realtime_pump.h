@@ -23,8 +23,10 @@ struct PumpIo {
     tbcom::platform::SerialSettings (*readHostSettings)(tbcom::platform::SerialSettings) = nullptr;
 };
 
-// Serves until `stop` becomes nonzero (set by a signal handler).
-void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop);
+// Serves until `stop` becomes nonzero (set by a signal handler); with `vn74`
+// the bench's VN-74 line too, on that terminal.
+void RunRealtime(tbcom::sim::Bench& bench, const PumpIo& io, volatile sig_atomic_t& stop,
+                 const PumpIo* vn74 = nullptr);
 
 // The same for one more line with a clock of its own (the meter line).
 void RunRealtimeLine(tbcom::sim::Line& line, tbcom::sim::VirtualClock& clock, const PumpIo& io,

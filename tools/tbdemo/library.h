@@ -26,6 +26,9 @@ struct Library {
     decltype(&::ConstTest_Start) ConstTest_Start = nullptr;
     decltype(&::Count_Read) Count_Read = nullptr;
     decltype(&::ConstPulse_Read) ConstPulse_Read = nullptr;
+    decltype(&::Adjust_UI) Adjust_UI = nullptr;
+    decltype(&::Power_Off) Power_Off = nullptr;
+    decltype(&::SetStdConst) SetStdConst = nullptr;
 
     // False (with the missing names on stderr) when an export is absent.
     bool load(void* lib) {
@@ -49,6 +52,9 @@ struct Library {
         get(ConstTest_Start, "ConstTest_Start");
         get(Count_Read, "Count_Read");
         get(ConstPulse_Read, "ConstPulse_Read");
+        get(Adjust_UI, "Adjust_UI");
+        get(Power_Off, "Power_Off");
+        get(SetStdConst, "SetStdConst");
         return ok;
     }
 };

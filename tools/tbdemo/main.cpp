@@ -1,5 +1,8 @@
 // tbdemo: a short bench session through the shared library, loaded the way a
 // host loads it, against the bench on COM3:
+//   0. sets the source to 220 V, 5 A, power factor 1.0 on all three phases
+//      and has it corrected against the standard meter; prints the request
+//      and how long it took;
 //   1. resets the error calculators, starts an error test on positions 1 to 3
 //      and prints each position's error;
 //   2. reads the three-phase standard meter and prints U, I, P per phase and
@@ -7,7 +10,8 @@
 //   3. runs a clock test of meter 1 on the clock unit and, while its gate is
 //      open, switches the RS-485 channel to position 2 and runs a constant
 //      test there; prints the constant test's counts and the clock's daily
-//      error.
+//      error;
+//   4. switches the source off.
 //
 //   tbdemo LIBRARY [METER_CONSTANT]
 //
@@ -119,6 +123,20 @@ bool stdMeterReading(const tbdemo::Library& lib) {
     return true;
 }
 
+// The output request of the session, timed.
+bool setOutput(const tbdemo::Library& lib) {
+    constexpr double kU = 220, kI = 5, kF = 50;
+    std::printf("output request: %g V, %g A, PF 1.0, %g Hz on phases A, B, C (model %s)\n", kU, kI, kF, kStdModel);
+    const double t0 = now();
+    const std::int32_t r = lib.Adjust_UI(1, kU, kI, kF, 0, 0, 100, 100, "H", "1.0", kStdModel, kPort);
+    std::printf("Adjust_UI returned %d after %.2f s (settling and correction)\n\n", r, now() - t0);
+    if (r != 1) std::fprintf(stderr, "tbdemo: the output request failed\n");
+    // The simulated standard meter gives 10000 pulses per kWh whatever the
+    // ranges, while the library takes the constant of the ranges it chose.
+    lib.SetStdConst(10000);
+    return r == 1;
+}
+
 // Reads the constant test's counts at the position; true on success.
 bool constantTestResult(const tbdemo::Library& lib, double constant, double startedAt) {
     std::int32_t pulses = 0;
@@ -207,9 +225,15 @@ int main(int argc, char** argv) {
 
     const double start = now();
     std::printf("bench on COM%d, meter constant %g\n", kPort, constant);
-    bool ok = errorTable(lib, constant);
-    if (ok) ok = stdMeterReading(lib) && ok;
+    bool ok = setOutput(lib);
+    if (ok) {
+        std::printf("reading after the correction:\n");
+        ok = stdMeterReading(lib);
+    }
+    if (ok) ok = errorTable(lib, constant);
     if (ok) ok = clockAndConstantTest(lib, constant) && ok;
+    if (lib.Power_Off(kPort) != 1) ok = false;
+    std::printf("source switched off\n");
     lib.Dll_Port_Close();
     std::printf("done in %.1f s\n", now() - start);
     return ok ? 0 : 1;

@@ -22,7 +22,6 @@ struct SourceDriverRow {
     std::vector<std::string> designations;  // empty: any designation
     const char* protocol;                   // short name, for tests and the log
     SourceDriver driver;
-    // nullptr: the model's picker comes with its hex-frame protocol.
     RangePicker pickVoltage;
     RangePicker pickCurrent;
 };
