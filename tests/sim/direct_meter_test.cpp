@@ -1,6 +1,4 @@
-// Direct standard-meter access: A3 command frames and the collected answer
-// frames of a simulated DD7400, the D number format, and the one-shot
-// reading into the host's slots with their release.
+// Direct standard-meter access: DD7400 frames and the one-shot reading into slots.
 #include <gtest/gtest.h>
 
 #include <algorithm>

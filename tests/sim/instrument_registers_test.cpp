@@ -1,6 +1,4 @@
-// The pulse board and the LX-7000 register exports on the simulated bench:
-// exact frames, the counters as the board counts them, refusals that send
-// nothing, and the attempts on a silent device on the virtual clock.
+// The pulse board and the LX-7000 register exports on the simulated bench.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,7 +1,5 @@
-// The register exports and the pulse board against an independent Modbus RTU
-// slave: libmodbus serves holding registers on the slave side of a
-// pseudo-terminal, the library is the master on its other side. Skipped,
-// and reported so, where libmodbus is not installed.
+// The register exports and the pulse board as master against a libmodbus slave
+// on a pseudo-terminal; skipped, and reported so, without libmodbus.
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>

@@ -1,5 +1,4 @@
-// The standard constant by model: every group at its band bounds, the
-// meter's rounded constants, the bench conditions, and the state left behind.
+// The standard constant by model: groups, band bounds, bench conditions, state.
 #include <gtest/gtest.h>
 
 #include "core/lifecycle.h"
