@@ -551,6 +551,17 @@ TBCOM_API tbcom_bool TBCOM_CALL VBreakOff(uint8_t port);
 /* Stops the interruptions. */
 TBCOM_API tbcom_bool TBCOM_CALL VBreakStop(uint8_t port);
 
+/* ---- Standard constants ---- */
+
+/* The standard meter's pulse constant for a model designation (normalised
+ * on a copy, as StdMeter_Read does; the bench's model is not changed) at
+ * `volts` and `amperes`: by the model's voltage factor and current band
+ * (currents rounded to mA or 10 mA). 2.4e7 for a model without a table,
+ * "LX-9700" and an empty or NULL model included. For "LX-7000B", "C" and
+ * "D" it also sets the LX current range and getCTRate to its nominal
+ * current. Touches no device. */
+TBCOM_API double TBCOM_CALL GetStdConstByModel(double volts, double amperes, const char *model);
+
 /* ---- RS-485 meter port ------------------------------------------------------
  * The port to the meters under test belongs to the host: it holds the handle
  * and passes it to every call (0 = not open). Frames cross as upper-case hex
@@ -623,6 +634,94 @@ TBCOM_API tbcom_bool TBCOM_CALL RecvHDLCData(tbcom_handle handle, char **data);
  * is written: with a zero byte delay the request is still on the wire then,
  * so set a byte delay of about 35 ms for this call. */
 TBCOM_API tbcom_bool TBCOM_CALL Read_SerialNumber(char **id, int32_t reserved, uint8_t port);
+
+/* ---- Pulse board ----------------------------------------------------------
+ * These work on the port handle the host passes (from getComHandle) and
+ * open no port. Modbus replies: 0.5 s of silence, at most 1.5 s. The
+ * device address is the low byte of `address`. */
+
+/* Starts the board: run flag 1, the low byte of `selector` and `value`
+ * (0..65535, else 0 without sending) to register 0x0010, up to three
+ * attempts 0.1 s apart. */
+TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Start(tbcom_handle handle, int32_t address, int32_t selector,
+                                                 int32_t value);
+/* Stops the board (zeros to register 0x0010), as PulseBoard_Start. */
+TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Stop(tbcom_handle handle, int32_t address);
+/* The 32 counters (registers 0x0020..0x005F, two a counter, high word
+ * first) as signed decimal numbers joined by ","; empty with result 0 on no
+ * reply. One attempt. Longest text: 383 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Read(tbcom_handle handle, int32_t address, char **counters);
+/* `count` registers (1..125) from `first` (0..65535) of any device as
+ * upper-case hex, four characters a register; empty with result 0 on no
+ * reply or arguments out of range (nothing sent). One attempt. Longest
+ * text: 500 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Read_Reg(char **registers, tbcom_handle handle, int32_t address, int32_t first,
+                                         int32_t count);
+
+/* ---- Register access --------------------------------------------------------
+ * Registers of the LX-7000 instrument, Modbus device 55 on the bench port.
+ * `reg` is one to four hex digits ("5C"); a spec is "5C" (the register pair
+ * 0x5C/0x5D, a signed 32-bit value in ten-thousandths, the second register
+ * the high word when read) or "5C,1" (any non-empty second field: the one
+ * register, a plain 16-bit value). Values are decimal texts; a product with
+ * 10000 is truncated, except that one within rounding noise of a whole
+ * number counts as it ("0.0003" gives 3). A register text that is not hex,
+ * a value that is not a number or does not fit its field (one register:
+ * -32768..65535; the pair: -214748.3648..214748.3647) returns 0 without
+ * sending. Writes: up to three attempts 0.1 s apart. */
+
+/* Function 6: trunc(value x 10000) to the register ("5C", "2" writes
+ * 20000). */
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register(const char *reg, const char *value, uint8_t port);
+/* Function 16: "5C,1" with "3" writes 00 03 to 0x5C; "5C" with "1.5" writes
+ * 00 00 3A 98 to 0x5C/0x5D. */
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char *spec, const char *value, uint8_t port);
+/* One read: the pair as "0.0000" ("13.1073"), the one register unsigned
+ * ("5"), "RECV_BAD" on no reply; result 1 once the read was tried, 0 (and
+ * *value untouched) when the bench port cannot be opened or the spec names
+ * no register. Longest text: 12 characters. */
+TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char **value, const char *spec, uint8_t port);
+
+/* ---- Direct standard-meter access ------------------------------------------ */
+
+/* Speed of the DD7400-family meters (DD7400, TB8760, TB8700B), kept as its
+ * decimal text for their reads and for Comm_DD7400_All (9600 until set).
+ * A speed the port refuses closes the bench port at the next such read. */
+TBCOM_API void TBCOM_CALL Set_DD7400_Baud(int32_t baud);
+/* A D-format number: ten decimal digits, digit 1 "1" a negative exponent,
+ * digit 2 the exponent n, digit 3 "1" a negative value, digits 4-10 the
+ * integer m: m x 10^(+-n) / 10^6 ("0312345678" is -2345.678). 0 for any
+ * other text. */
+TBCOM_API double TBCOM_CALL StrToFloat_DD7400(const char *text);
+/* Sends the A3 frames of the first ten comma fields of `commands` (hex
+ * bytes each: "F5,F6" sends A3 01 02 F5 F5 A3 01 02 F6 F6) in one write at
+ * the DD7400 speed, after switching the meter's line on (left on). `model`
+ * becomes the bench's standard-meter model, normalised. wait = 0: "SENDED",
+ * result 1. Otherwise collects as many answer frames as were sent (7 for
+ * "A0" alone) and writes them as hex joined by ",", each without its
+ * checksum byte; "RECV_BAD" with result 0 after 3 s of silence (10 s at
+ * most). "REVC_BAD" (spelled so) with result 0 when the line cannot be
+ * switched on or a source output is in progress. A field that is not hex
+ * bytes, no field, or a bench port that cannot be opened: 0, nothing sent,
+ * *reply untouched. Longest text: 4095 characters (a longer frame list gives
+ * the empty text and 0). */
+TBCOM_API tbcom_bool TBCOM_CALL Comm_DD7400_All(char **reply, const char *commands, uint8_t wait,
+                                                const char *model, uint8_t port);
+/* With code "55" and command 3 reads the bench's standard meter once on
+ * the port of portText ("COM12": 12), learning its kind first if needed,
+ * and fills slots[0..17] with pointers to new 20-byte buffers of the
+ * library, each holding one field of the reading text (at most 19
+ * characters): fields 1-9, 13, 14, 15, 17, 18, 16, 12, 10, 11. Returns -1
+ * when done, 2 on failure (port, kind not learned: slots untouched; no
+ * reading: slots filled from "RECV_BAD"). Other codes or commands return -1
+ * at once and touch nothing. Release the buffers with OperationHC_Free. */
+TBCOM_API int32_t TBCOM_CALL OperationHC_Fun(int32_t unused1, const char *portText, const char *code,
+                                             int32_t command, int32_t unused2, char **slots);
+/* Addition (not part of the original interface): releases the slot buffers
+ * that OperationHC_Fun allocated, setting those slots to NULL; pointers the
+ * library did not allocate, NULL ones included, are left alone. Returns the
+ * count released. */
+TBCOM_API int32_t TBCOM_CALL OperationHC_Free(char **slots);
 
 /* ---- Amplifier and CT settings ---------------------------------------------- */
 

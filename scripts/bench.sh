@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the benchmarks of the native build: processor time of a silent 2 s
-# wait on a real serial line, the library's time per bus transaction, and
-# the compute time of a waveform synthesis against the plain formula.
+# wait on a real serial line, the library's time per bus transaction, the
+# compute time of a waveform synthesis against the plain formula, and a
+# Modbus register write and read through the library against libmodbus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -11,3 +12,4 @@ cmake --build --preset native
 build/native/bench/bench_silent_wait 0.5
 build/native/bench/bench_transaction
 build/native/bench/bench_wave_synth
+build/native/bench/bench_modbus

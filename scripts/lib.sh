@@ -15,5 +15,6 @@ ensure_packages() {
     fi
 }
 
-# shapelib: its dbfcreate and dbfadd write the dBASE tables the tests read.
-NATIVE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev shapelib)
+# shapelib: its dbfcreate and dbfadd write the dBASE tables the tests read;
+# libmodbus serves registers to the cross-check of our Modbus framing.
+NATIVE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev shapelib libmodbus-dev pkg-config)

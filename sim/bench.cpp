@@ -19,6 +19,7 @@ Bench::Bench(BenchConfig cfg) : cfg_(cfg) {
     waves.attach(*controller_);
     if (cfg.stdMeter != StdMeterModel::None) addStdMeter(cfg.stdMeter, cfg.stdMeterKind, cfg.maxCurrentA);
     if (cfg.source != SourceModel::None) addSource(cfg.source);
+    if (cfg.pulseBoardAddress != 0) addPulseBoard(cfg.pulseBoardAddress);
     platform.attach(cfg.benchCom, line);
 }
 
@@ -37,6 +38,11 @@ void Bench::addSource(SourceModel model) {
     if (model == SourceModel::Vn74) platform.attach(cfg_.vn74Com, vn74Line);
 }
 
+PulseBoard& Bench::addPulseBoard(int address) {
+    pulseBoard_ = &line.add<PulseBoard>(static_cast<std::uint8_t>(address), world, clock);
+    return *pulseBoard_;
+}
+
 void Bench::dropRecords() {
     line.clearLog();
     vn74Line.clearLog();
@@ -44,6 +50,7 @@ void Bench::dropRecords() {
     interrupter_->writes.clear();
     if (source.lx) source.lx->writes.clear();
     if (source.wb) source.wb->writes.clear();
+    if (pulseBoard_) pulseBoard_->writes.clear();
     board_->received.clear();
     board_->notices.clear();
     regulator_->setPoints.clear();

@@ -14,6 +14,7 @@
 #include "modbus_slave.h"
 #include "position_unit.h"
 #include "power_measure_unit.h"
+#include "pulse_board.h"
 #include "sim_platform.h"
 #include "source_rig.h"
 #include "source_regulator.h"
@@ -33,6 +34,8 @@ struct BenchConfig {
     double maxCurrentA = 100;
     // The device that takes the source's range commands.
     SourceModel source = SourceModel::None;
+    // Modbus address of the pulse board (DMAddr), 0 = no board.
+    int pulseBoardAddress = 0;
     // COM number of the VN-74's own line (its meter, its source or both).
     int vn74Com = 2;
 };
@@ -86,6 +89,9 @@ public:
     ModbusSlave& interrupter() { return *interrupter_; }
     // The six synthesized waveforms the controller holds.
     WaveformMemory waves;
+    // Puts the pulse board on the line at `address`; nullptr until then.
+    PulseBoard& addPulseBoard(int address);
+    PulseBoard* pulseBoard() { return pulseBoard_; }
 
     double nowSeconds() const { return static_cast<double>(clock.us) / 1e6; }
     void advance(double seconds) { clock.us += static_cast<std::uint64_t>(seconds * 1e6); }
@@ -100,6 +106,7 @@ private:
     std::vector<PowerMeasureUnit*> powerUnits_;
     PowerTestSwitch* powerTest_;
     ModbusSlave* interrupter_;
+    PulseBoard* pulseBoard_ = nullptr;
     bool installed_ = false;
 };
 

@@ -67,7 +67,7 @@ const char* Synopsis() {
            "                [--std-const X] [--clock POS:SPERDAY]... [--std-meter MODEL [--std-kind K]\n"
            "                [--max-current A] [--std-error PCT]] [--wire-log FILE] [--source SOURCE]\n"
            "                [--source-error PCT|PA:PB:PC] [--source-settle S] [--meter-line N] [--vn74-port N]\n"
-           "                [--waves FILE]\n"
+           "                [--waves FILE] [--pulse-board ADDR]\n"
            "  MODEL: kp3 (KP three-phase), kp1n, kp1g (KP single-phase), plm6007, zak6009,\n"
            "         dd7400, tb8760, tb8700b (A3 frames), lx7000, lx9700, lx7000c, wb412e,\n"
            "         wb412i (registers), gf7400, gf7404a, torva, wb412u, vn74 (on COM<vn74-port>)\n"
@@ -142,6 +142,10 @@ std::optional<std::string> ParseOptions(int argc, const char* const* argv, Optio
             auto n = intArg(val, 1, 255);
             if (!n) return "bad --meter-line " + val;
             o.meterLine = *n;
+        } else if (opt == "--pulse-board") {
+            auto n = intArg(val, 1, 247);
+            if (!n) return "bad --pulse-board " + val + " (Modbus address 1 to 247)";
+            o.pulseBoard = *n;
         } else if (opt == "--source-error") {
             std::array<double, 3> e{};
             const bool one = val.find(':') == std::string::npos;
@@ -180,6 +184,7 @@ tbcom::sim::BenchConfig BenchConfigOf(const Options& o) {
     cfg.stdMeterKind = o.stdKind;
     cfg.maxCurrentA = o.maxCurrentA;
     cfg.source = o.source;
+    cfg.pulseBoardAddress = o.pulseBoard;
     cfg.vn74Com = o.vn74Com;
     return cfg;
 }

@@ -39,6 +39,7 @@ struct Options {
     std::string waves;    // file the controller's six waveform tables are written to on exit
     tbcom::sim::SourceModel source = tbcom::sim::SourceModel::None;
     int meterLine = 0;    // COM number of the RS-485 meter line, 0 = none
+    int pulseBoard = 0;   // Modbus address of the pulse board, 0 = none
     // The power source's gain error per phase (percent) and its ramp time.
     std::optional<std::array<double, 3>> sourceErrorPct;
     std::optional<double> sourceSettleSeconds;

@@ -1,0 +1,40 @@
+// Exports of the LX-7000 register access.
+#include "api/host_io.h"
+#include "instruments/lx_register_access.h"
+
+using tbcom::api::Guard;
+using tbcom::api::TextIn;
+namespace inst = tbcom::instruments;
+
+namespace {
+
+// "-214748.3648" is the longest value text.
+constexpr size_t kMaxRegisterValueText = 12;
+
+}  // namespace
+
+extern "C" {
+
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register(const char* reg, const char* value, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        return tbcom::api::OpenBench(port) && inst::SetLxRegister(TextIn(reg), TextIn(value));
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char* spec, const char* value, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        return tbcom::api::OpenBench(port) && inst::SetLxRegisterMore(TextIn(spec), TextIn(value));
+    });
+}
+
+TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char** value, const char* spec, uint8_t port) {
+    return Guard<tbcom_bool>(0, [&] {
+        if (!tbcom::api::OpenBench(port)) return false;
+        auto text = inst::ReadLxRegister(TextIn(spec));
+        if (!text) return false;
+        tbcom::api::TextOut(value, *text, kMaxRegisterValueText);
+        return true;
+    });
+}
+
+}  // extern "C"
