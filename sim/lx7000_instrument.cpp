@@ -17,6 +17,10 @@ Lx7000Instrument::Lx7000Instrument(World& world, std::function<bool()> connected
     onRead = [this](std::uint16_t, std::uint16_t) {
         reading.voltageCode = registers.count(0x005C) ? registers[0x005C] : 0;
         reading.rangeIndex = registers.count(0x0070) ? registers[0x0070] : 0;
+        // Once the range is set, currents are fractions of its nominal current.
+        const int sub = registers.count(0x0060) ? registers[0x0060] : -1;
+        if (registers.count(0x0070) && reading.rangeIndex <= 4 && sub >= 0 && sub <= 2)
+            reading.currentNominal = kAmps[reading.rangeIndex] * kSubRange[sub];
         FillLxRegisters(registers, layout, world_, reading);
     };
 }

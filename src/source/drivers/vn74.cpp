@@ -1,5 +1,6 @@
 #include "source/drivers/vn74.h"
 
+#include "core/ports.h"
 #include "core/state.h"
 #include "source/drivers/driver_state.h"
 #include "source/drivers/hex_frame_answers.h"
@@ -20,6 +21,10 @@ std::string Vn74ModeCode(std::int32_t wiringMode, bool allPhases) {
 std::string PickVn74Voltage(const std::string&, double) { return "00"; }
 
 bool Vn74Driver(platform::PortHandle, std::int32_t wiringMode, double voltage, double current) {
+    // The port number comes from the model text, which an output request
+    // reads after it opened its ports: open the VN-74 port now, as the
+    // standard-meter reading does.
+    if (core::state().vn74Port == 0) core::EnsurePorts();
     const platform::PortHandle port = transport::Usable(core::state().vn74Port);
     // A closed port reaches no source: the range is not set.
     if (port == 0) return false;
