@@ -13,12 +13,9 @@ namespace {
 class StdMeterFamiliesE2E : public BenchSession {};
 
 TEST_F(StdMeterFamiliesE2E, OneReadingPerFamily) {
-    const struct {
-        const char* meter;  // benchsim's name
-        const char* model;  // the host's
-        size_t fields;
-        double first;       // field 1: the voltage, or the current of a current meter
-    } rows[] = {
+    // meter: benchsim's name; model: the host's; first: field 1, the voltage or
+    // the current of a current meter.
+    const struct { const char* meter; const char* model; size_t fields; double first; } rows[] = {
         {"tb8760", "TB8760", 28, 220.22},   // A3 frames
         {"lx7000", "LX-7000D", 24, 220.22},  // registers
         {"gf7400", "GF7400", 13, 220.22},   // GF decimal fields

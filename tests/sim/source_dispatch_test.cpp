@@ -60,6 +60,9 @@ protected:
         if (w.size() < 2 || w.front() != LinkWrite(0) || w.back() != LinkWrite(1)) return {"no link bracket"};
         return {w.begin() + 1, w.end() - 1};
     }
+    static std::string caches() {
+        return driverState().lastModeCode + "|" + driverState().lastVoltageRange + "|" + driverState().lastCurrentRange;
+    }
 };
 
 // Each row is found by its first designation; anything else, whatever its
@@ -74,15 +77,9 @@ TEST_F(SourceDispatch, RowLookup) {
 
 TEST_F(SourceDispatch, WireTrafficOfEachRow) {
     const std::string plm = "MAN;U3,3,3;DB1;I7,7,7;P4;F1\r", zak = "MAN;U3,3,3;I11,11,11;K4;F2\r";
-    const struct {
-        const char* model;
-        SourceModel device;
-        int mode;
-        double u, i;
-        std::vector<std::string> traffic;
-        bool result;
-        std::string caches;  // mode code | voltage range | current range recorded
-    } rows[] = {
+    // caches: mode code | voltage range | current range recorded.
+    const struct { const char* model; SourceModel device; int mode; double u, i; std::vector<std::string> traffic;
+                   bool result; std::string caches; } rows[] = {
         {"PLM 600.7", SourceModel::Plm6007, 1, 220, 5, {plm, plm}, true, plm.substr(4) + "|3|None"},
         {"ZAK-K6009", SourceModel::Zak6009, 3, 220, 5, {zak, zak}, true, zak.substr(4) + "|3|None"},
         {"LX-7000D", SourceModel::Lx7000, 3, 230, 2,
@@ -109,8 +106,7 @@ TEST_F(SourceDispatch, WireTrafficOfEachRow) {
         const bool manual = r.device == SourceModel::Plm6007 || r.device == SourceModel::Zak6009;
         for (size_t k = 1; k + 1 < entries.size(); ++k) EXPECT_EQ(entries[k].settings.baud, manual ? 4800u : 9600u);
         EXPECT_EQ(entries.back().settings.baud, 9600u);
-        const auto& st = driverState();
-        EXPECT_EQ(st.lastModeCode + "|" + st.lastVoltageRange + "|" + st.lastCurrentRange, r.caches);
+        EXPECT_EQ(caches(), r.caches);
     }
     // What the devices keep: "MS\r" names no mode and was refused.
     EXPECT_EQ(bench.source.kp->mode + bench.source.kp->voltageRange + bench.source.kp->currentRange, "0300");
@@ -185,14 +181,9 @@ TEST_F(SourceDispatch, LxWriteRetriedThenSkipped) {
 TEST_F(SourceDispatch, HexFrameSourcesOnTheWire) {
     const std::string ddHead = "A30103C027E7 A30105C0010001C2 A30105C102400003";
     const std::string tbHead = "A30103C027E7 A30105C0050001C6 A3010CC101024000024000024000 88";
-    const struct {
-        const char* model;
-        int mode, waveType;
-        double u, i;
-        std::string traffic;  // one write, or the GF's frames separated by "|"
-        std::string caches;
-        double pause;  // from the source's last write to the link's switch-off
-    } rows[] = {
+    // traffic: one write, or the GF's frames separated by "|"; pause: from the
+    // source's last write to the link's switch-off.
+    const struct { const char* model; int mode, waveType; double u, i; std::string traffic, caches; double pause; } rows[] = {
         {"DD7400", 1, 0, 220, 1.234, ddHead + "A30105C2000123E6", "|024000|000123", 0.01},
         {"DD7400", 1, 1, 220, 1.234, ddHead + "A30105C2000500C7", "|024000|000500", 0.01},
         // Frame code 05 for mode 3, recorded as the DD7400's 04.
@@ -218,8 +209,7 @@ TEST_F(SourceDispatch, HexFrameSourcesOnTheWire) {
         for (int k = 1; !core::SepField(r.traffic, "|", k).empty(); ++k)
             expected.push_back(X(core::SepField(r.traffic, "|", k)));
         EXPECT_EQ(bracketed(), expected);
-        const auto& st = driverState();
-        EXPECT_EQ(st.lastModeCode + "|" + st.lastVoltageRange + "|" + st.lastCurrentRange, r.caches);
+        EXPECT_EQ(caches(), r.caches);
         const auto t = WriteTimes(bench.line);
         EXPECT_NEAR(t.back() - t[t.size() - 2], r.pause, 0.0005);
     }
@@ -248,12 +238,8 @@ TEST_F(SourceDispatch, GfUnansweredAndRepeatedMode) {
     use(SourceModel::Gf7400);
     const std::string mode = X("0208004237344503"), volts = X("0208005337026603"), amps = X("0208003037018A03"),
                       sub = X("0208003137028803");
-    const struct {
-        int silent;  // answers lost, from the first
-        bool result;
-        std::vector<std::string> traffic;
-        std::string caches;
-    } cases[] = {
+    // silent: answers lost, from the first.
+    const struct { int silent; bool result; std::vector<std::string> traffic; std::string caches; } cases[] = {
         {1, false, {mode}, "|None|None"},
         {0, true, {mode, volts, amps, sub}, "34|02|01"},
         {1, true, {volts, amps, sub}, "34|02|01"},  // the mode as before: not sent again
@@ -263,20 +249,15 @@ TEST_F(SourceDispatch, GfUnansweredAndRepeatedMode) {
         if (c.silent) bench.line.inject(Fault{"gfsource", FaultKind::Silence, c.silent});
         EXPECT_EQ(run("GF7404A", 1, 220, 5), c.result);
         EXPECT_EQ(bracketed(), c.traffic);
-        const auto& st = driverState();
-        EXPECT_EQ(st.lastModeCode + "|" + st.lastVoltageRange + "|" + st.lastCurrentRange, c.caches);
+        EXPECT_EQ(caches(), c.caches);
     }
 }
 
 TEST_F(SourceDispatch, Vn74OnItsOwnPort) {
     use(SourceModel::Vn74);
     const std::string constant = X("A6320007000100F003126E0253");  // 1 / 64000 (6.4e7 / 1000)
-    const struct {
-        bool allPhases;
-        int silent;
-        std::string modeFrame;
-        double gap;  // between the two frames: the mode answer, then 0.05 s
-    } cases[] = {
+    // gap: between the two frames, the mode answer, then 0.05 s.
+    const struct { bool allPhases; int silent; std::string modeFrame; double gap; } cases[] = {
         {false, 0, "A61D000302010300CC", 0.05796},
         {true, 0, "A61D0003020B0300D6", 0.05796},
         {false, 1, "A61D000302010300CC", 1.05},  // a silent VN-74 holds each receive 1 s at most
@@ -311,12 +292,7 @@ TEST_F(SourceDispatch, HexFrameReceivers) {
     bench.platform.attach(9, line);
     const auto h = transport::OpenCommPort(9, "9600,n,8,1");
     auto& dev = line.add<ScriptDevice>("script");
-    const struct {
-        std::string reply;
-        int n;
-        bool gf;
-        std::string result;
-    } cases[] = {
+    const struct { std::string reply; int n; bool gf; std::string result; } cases[] = {
         {X("A61D0002010000C6"), 8, false, "A61D0002010000C6"},
         {X("A61D0002010000C7"), 8, false, "RECV_BAD"},  // sum
         {X("A61D0003010000C7"), 8, false, "RECV_BAD"},  // length field

@@ -6,8 +6,12 @@
 #include <cmath>
 
 #include "core/numbers.h"
+#include "core/ports.h"
+#include "core/state.h"
 #include "core/text.h"
 #include "modbus_slave.h"
+#include "source/output_record.h"
+#include "stdmeter/std_state.h"
 #include "sim_fixture.h"
 #include "tbcom.h"
 
@@ -30,5 +34,38 @@ inline double FieldValue(const std::string& text, int n) {
 inline int FieldCount(const std::string& text) {
     return text.empty() ? 0 : 1 + static_cast<int>(std::count(text.begin(), text.end(), ','));
 }
+// Fields n (from 1) of a reading text against their expected texts.
+inline void ExpectFields(const std::string& text, std::initializer_list<std::pair<int, const char*>> want) {
+    for (const auto& [n, f] : want) EXPECT_EQ(core::CommaField(text, n), f) << "field " << n << " of " << text;
+}
+
+// Sets OutputBusy the moment the meter is asked, as a source operation
+// started from a host message handler would.
+struct BusyOnAsk : sim::Device {
+    BusyOnAsk() : Device("busy") {}
+    void onBurst(std::string_view, sim::Line&) override { core::state().outputBusy = 1; }
+};
+
+// A standard meter (kind 6) on the bench port, the VN-74 port opened too when
+// asked; the source gives u at 5, 4, 3 A with current angles angleI.
+class StdMeterWireTest : public SimBenchTest {
+protected:
+    void open(sim::StdMeterModel model, std::array<double, 3> u, std::array<double, 3> angleI, bool vn74 = false) {
+        bench.addStdMeter(model, 6);
+        core::state().benchPortNumber = kPort;
+        if (vn74) core::state().vn74PortNumber = 2;
+        ASSERT_TRUE(core::EnsurePorts());
+        core::state().stdMeterKind = 6;
+        h = core::state().benchPort;
+        bench.world.source.u = u;
+        bench.world.source.i = {5, 4, 3};
+        bench.world.source.angleI = angleI;
+        source::sourceOutput().angleUb = 239;
+        bench.line.clearLog();
+        bench.vn74Line.clearLog();
+    }
+    const source::OutputRecord& rec() { return stdmeter::stdState().meterSide; }
+    platform::PortHandle h = 0;
+};
 
 }  // namespace tbcom::test

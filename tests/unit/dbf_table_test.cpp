@@ -44,15 +44,10 @@ TEST(DbfTable, DamagedOrCutFilesAreNoTable) {
         return b;
     };
     const std::pair<const char*, std::string> damaged[] = {
-        {"empty", ""},
-        {"last record cut", good.substr(0, good.size() - 2)},
-        {"header length past the file", patched(8, {0xFF, 0x7F})},
-        {"header shorter than its descriptors", patched(8, {0x60, 0x00})},
-        {"record length shorter than its fields", patched(10, {0x20, 0x00})},
-        {"huge record count", patched(4, {0xFF, 0xFF, 0xFF, 0xFF})},
-        {"descriptors without end mark", patched(kHeader - 1, {0x20})},
-        {"48-byte descriptor format", patched(0, {0x04})},
-    };
+        {"empty", ""}, {"last record cut", good.substr(0, good.size() - 2)},
+        {"header length past the file", patched(8, {0xFF, 0x7F})}, {"header shorter than its descriptors", patched(8, {0x60, 0x00})},
+        {"record length shorter than its fields", patched(10, {0x20, 0x00})}, {"huge record count", patched(4, {0xFF, 0xFF, 0xFF, 0xFF})},
+        {"descriptors without end mark", patched(kHeader - 1, {0x20})}, {"48-byte descriptor format", patched(0, {0x04})}};
     for (const auto& [what, bytes] : damaged) EXPECT_FALSE(DbfTable::Parse(bytes)) << what;
 }
 

@@ -13,26 +13,14 @@ namespace {
 
 TEST(MeterFormats, DecodersOnTheirExamples) {
     using Dec = std::optional<double> (*)(std::string_view, std::size_t);
-    const struct {
-        Dec decode;
-        const char* text;
-        std::optional<double> value;
-    } cases[] = {
-        {DAt, "0312345678", -2345.678},      // positive exponent 3, negative value
-        {DAt, "1312345678", -0.002345678},   // negative exponent 3, negative value
-        {DAt, "0600000012", 12},             // 12 x 10^6 / 10^6
-        {DAt, "031234567", std::nullopt},    // nine characters
-        {DAt, "03123456A8", std::nullopt},   // not a decimal digit
-        {VnFloatAt, "00000000", 1.0},
-        {VnFloatAt, "01000000", 2.0},
-        {VnFloatAt, "00800000", -1.0},
-        {VnFloatAt, "FF400000", 0.75},       // exponent -1, fraction one half
-        {Hex32At, "1C000021", 2169856},      // low word first: 0x00211C00
-        {Hex32At, "FFFFFFFF", -1},
-        {Hex32At, "1C00002", std::nullopt},
-        {R16At, "FF38", 65336},
-        {S16At, "FF38", -200},
-    };
+    // D: exponent sign, exponent, value sign, digits (12 x 10^6 / 10^6; nine characters; not a digit).
+    // VN float FF400000: exponent -1, fraction one half. Hex32: low word first (0x00211C00).
+    const struct { Dec decode; const char* text; std::optional<double> value; } cases[] = {
+        {DAt, "0312345678", -2345.678}, {DAt, "1312345678", -0.002345678}, {DAt, "0600000012", 12},
+        {DAt, "031234567", std::nullopt}, {DAt, "03123456A8", std::nullopt},
+        {VnFloatAt, "00000000", 1.0}, {VnFloatAt, "01000000", 2.0}, {VnFloatAt, "00800000", -1.0}, {VnFloatAt, "FF400000", 0.75},
+        {Hex32At, "1C000021", 2169856}, {Hex32At, "FFFFFFFF", -1}, {Hex32At, "1C00002", std::nullopt},
+        {R16At, "FF38", 65336}, {S16At, "FF38", -200}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         auto v = c.decode(c.text, 1);

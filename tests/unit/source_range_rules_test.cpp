@@ -155,8 +155,7 @@ TEST_F(RangeRules, RangeStdConstGroups) {
         {"KP8707C-66", 220, 5, 1.6e7}, {"PLM 600.7", 220, 5, 3.0e7}, {"None", 220, 5, 2.4e7}, {"", 57.7, 0.1, 2.4e7},
         {"GF7400", 220, 5, 2.4e7}, {"KP8404C-66", 220, 1.2, 1.6e8}, {"KP8404C-66", 220, 5, 1.6e7},
         {"KP8404C-66_7", 220, 20, 1.6e6}, {"KP8404C-67", 220, 5, 3.2e7}, {"MGV466-06", 57.7, 0.025, 2.56e10},
-        {"KP8404C-67", 60, 5, 1.28e8},
-        {"KP8404C-67", 60.01, 5, 6.4e7}, {"KP8404C-67", 220, 0.026, 3.2e9},
+        {"KP8404C-67", 60, 5, 1.28e8}, {"KP8404C-67", 60.01, 5, 6.4e7}, {"KP8404C-67", 220, 0.026, 3.2e9},
         {"KP8404C-67", 220, 0.013, 7.68e10, true, 100}, {"KP8404C-67", 220, 5, 1.92e8, true, 100},
         {"TB8700B", 100, 1, 6.4e8}, {"TB8700B", 250, 1, 1.6e8}, {"KP8404C-67", 380, 5, 1.6e7},
         {"DD7400", 380, 5, 5e7}, {"GF 7400", 380, 5, 9e6}, {"PLM 600.7", 380, 5, 1.5e7},
@@ -166,9 +165,7 @@ TEST_F(RangeRules, RangeStdConstGroups) {
         {"KP8707C-66_K6", 220, 20, 6.4e6, true, 200}, {"KP8707C-66-600A", 220, 0.02, 1.28e10, true, 200},
         {"TB8760", 220, 5, 6e7}, {"DD7400-N", 30, 0.2, 2e10}, {"ZAK-K6009", 65, 0.02, 5.76e10},
         {"ZAK-K6009", 230, 100, 1.8e6}, {"GF 7400", 220, 5, 1.8e7}, {"LX-7000B", 220, 2, 1e8},
-        {"LX-7000C", 220, 0.5, 2.5e8}, {"LX-7000D", 230, 2, 5e7}, {"LX-7000D", 400, 2, 2.5e7},
-        {"LX-7000D", 700, 2, 5e7},
-    };
+        {"LX-7000C", 220, 0.5, 2.5e8}, {"LX-7000D", 230, 2, 5e7}, {"LX-7000D", 400, 2, 2.5e7}, {"LX-7000D", 700, 2, 5e7}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.model) + " " + std::to_string(c.u) + " V " + std::to_string(c.i) + " A");
         stdmeter::stdState().hVariant = c.h;
@@ -188,9 +185,7 @@ TEST_F(RangeRules, RangeStdConstScalingAndClamping) {
     EXPECT_DOUBLE_EQ(RangeStdConstFor("KP8707C-66", 220, 0.001), 3.2e9);
     EXPECT_EQ(stdmeter::stdState().smallCurrentFactor, 1);
     auto& amp = instruments::amplifier();
-    amp.enabled = 1;
-    amp.rangeLimitCurrent = 2;
-    amp.rangeLimitVoltage = 100;
+    amp.enabled = 1, amp.rangeLimitCurrent = 2, amp.rangeLimitVoltage = 100;
     EXPECT_DOUBLE_EQ(RangeStdConstFor("KP8707C-66", 220, 5), 6.4e7);  // 120 V, 2 A
     EXPECT_EQ(MsVoltageCode(220) + MsCurrentCode("KP8707C-66", 5), "205");
 }
@@ -218,9 +213,8 @@ TEST_F(RangeRules, HexFrameSourceCodes) {
     // Only the designation each rule is for gets a current code.
     EXPECT_EQ(PickDd7400Current("TB8760", 5) + PickTb8700bCurrent("DD7400", 5), "");
     EXPECT_EQ(PickVn74Voltage("VN-74", 380) + PickGfVoltage("GF7404A", 57.7), "0004");
-    const std::vector<int> modes{0, 1, 2, 3, 4, 5, 6, 7, 100, 42};
     std::string clear, all, sub;
-    for (int m : modes) {
+    for (int m : {0, 1, 2, 3, 4, 5, 6, 7, 100, 42}) {
         clear += Vn74ModeCode(m, false) + " ";
         all += Vn74ModeCode(m, true) + " ";
         sub += GfSubRangeCommand(m) + " ";
@@ -229,9 +223,8 @@ TEST_F(RangeRules, HexFrameSourceCodes) {
     EXPECT_EQ(all, "00 00 08 0B 0B 0B 0B 0B 0B 00 ");
     EXPECT_EQ(sub, "31 31 31 32 32 32 32 31 31 31 ");
     // With the external amplifier: at most 1.2 x 100 V and 2 A count.
-    instruments::amplifier().enabled = 1;
-    instruments::amplifier().rangeLimitVoltage = 100;
-    instruments::amplifier().rangeLimitCurrent = 2;
+    auto& amp = instruments::amplifier();
+    amp.enabled = 1, amp.rangeLimitVoltage = 100, amp.rangeLimitCurrent = 2;
     EXPECT_EQ(Dd7400VoltageCode(220) + GfVoltageCode(220) + GfCurrentCode(50) + Tb8700bCurrentCode("TB8700B", 50),
               "0120000301002500");
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/lifecycle.h"
@@ -62,12 +63,8 @@ TEST(ModelNormalise, VariantFlags) {
         {"LX-7000D", false, false, false, 0},  {"dd7400-n", false, false, true, 0},   {"DD7400", false, false, false, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.in);
-        NormalisedModel r = NormaliseModel(c.in, 5, 100);
-        EXPECT_EQ(r.hVariant, c.h);
-        EXPECT_EQ(r.lx7000D2, c.d2);
-        EXPECT_EQ(r.dd7400A0, c.a0);
-        EXPECT_EQ(r.lx7000Variant, c.lx);
+        const NormalisedModel r = NormaliseModel(c.in, 5, 100);
+        EXPECT_EQ(std::tuple(r.hVariant, r.lx7000D2, r.dd7400A0, r.lx7000Variant), std::tuple(c.h, c.d2, c.a0, c.lx)) << c.in;
     }
 }
 
@@ -85,16 +82,12 @@ TEST(ModelNormalise, InPlaceOnTheBenchStateAndTheTwinLeavesStateAlone) {
     auto& bench = tbcom::core::state();
     bench.stdMeterModel = "VN-74,7";
     StdModel_Normalise();
-    EXPECT_EQ(bench.stdMeterModel, "VN-74");
-    EXPECT_EQ(bench.vn74PortNumber, 7);
+    EXPECT_TRUE(bench.stdMeterModel == "VN-74" && bench.vn74PortNumber == 7);
     bench.vn74PortNumber = 4;
-    EXPECT_TRUE(StdModel_NormaliseText("tb8400h").hVariant);
-    EXPECT_EQ(stdState().hVariant, 0);
-    EXPECT_EQ(StdModel_NormaliseText("LX-7000D7").model, "LX-7000D");
-    EXPECT_EQ(stdState().lx7000Variant, 3);
+    EXPECT_TRUE(StdModel_NormaliseText("tb8400h").hVariant && stdState().hVariant == 0);
+    EXPECT_TRUE(StdModel_NormaliseText("LX-7000D7").model == "LX-7000D" && stdState().lx7000Variant == 3);
     EXPECT_EQ(StdModel_NormaliseText("VN-74,9").model, "VN-74");
-    EXPECT_EQ(bench.vn74PortNumber, 4);
-    EXPECT_EQ(bench.stdMeterModel, "VN-74");
+    EXPECT_TRUE(bench.vn74PortNumber == 4 && bench.stdMeterModel == "VN-74");
     tbcom::core::processAttach();
 }
 
@@ -190,11 +183,9 @@ TEST(RecordScaling, TransformersAndPhaseFactors) {
 }  // namespace
 
 TEST(FrameA3, LengthDataAndByteSum) {
-    EXPECT_EQ(FrameA3("F6"), "A30102F6F6");
-    EXPECT_EQ(FrameA3("a0"), "A30102A0A0");
-    EXPECT_EQ(FrameA3("C027"), "A30103C027E7");
-    EXPECT_EQ(FrameA3("FFFF"), "A30103FFFFFE");  // the sum keeps its low byte
-    EXPECT_THROW(FrameA3("F"), tbcom::core::ConversionError);
-    EXPECT_THROW(FrameA3("G0"), tbcom::core::ConversionError);
-    EXPECT_THROW(FrameA3(std::string(2 * 255, '0')), tbcom::core::ConversionError);
+    // The sum keeps its low byte.
+    for (auto [data, frame] : {std::pair{"F6", "A30102F6F6"}, {"a0", "A30102A0A0"}, {"C027", "A30103C027E7"}, {"FFFF", "A30103FFFFFE"}})
+        EXPECT_EQ(FrameA3(data), frame) << data;
+    for (const std::string& bad : {std::string("F"), std::string("G0"), std::string(2 * 255, '0')})
+        EXPECT_THROW(FrameA3(bad), tbcom::core::ConversionError) << bad.size();
 }

@@ -28,10 +28,7 @@ TEST(TextFields, CommaAndMultiCharacterSeparators) {
 }
 
 TEST(TextPos, FromOneZeroWhenAbsent) {
-    const struct {
-        const char *text, *part;
-        int want;
-    } cases[] = {{"abcabc", "ca", 3}, {"abcabc", "a", 1}, {"abcabc", "x", 0}, {"ab", "abc", 0}};
+    const struct { const char *text, *part; int want; } cases[] = {{"abcabc", "ca", 3}, {"abcabc", "a", 1}, {"abcabc", "x", 0}, {"ab", "abc", 0}};
     for (const auto& c : cases) EXPECT_EQ(TextPos(c.text, c.part), c.want) << c.part;
     EXPECT_TRUE(Contains("xxRECV_BADyy", "RECV_BAD"));
     EXPECT_FALSE(Contains("RECV_BA", "RECV_BAD"));
@@ -97,9 +94,8 @@ TEST(HexChecksums, ByteSumAndComplementInsert) {
 }
 
 TEST(PfToAngle, ExactAndArccos) {
-    EXPECT_EQ(PfToAngle(0), 90);
-    EXPECT_NEAR(PfToAngle(-0.5), 120, 1e-9);
-    EXPECT_NEAR(PfToAngle(0.8), 36.86989764584402, 1e-9);
+    for (auto [pf, angle] : {std::pair{0.0, 90.0}, {-0.5, 120.0}, {0.8, 36.86989764584402}})
+        EXPECT_NEAR(PfToAngle(pf), angle, 1e-9) << pf;
 }
 
 TEST(Rounding, TiesGoToEven) {
@@ -113,11 +109,7 @@ TEST(Rounding, TiesGoToEven) {
 }
 
 TEST(FormatFixed, TiesToEvenAndNoNegativeZero) {
-    const struct {
-        double v;
-        int decimals;
-        const char* want;
-    } cases[] = {{-0.125, 3, "-0.125"}, {0.125, 2, "0.12"}, {0.375, 2, "0.38"}, {-0.0001, 3, "-0.000"},
+    const struct { double v; int decimals; const char* want; } cases[] = {{-0.125, 3, "-0.125"}, {0.125, 2, "0.12"}, {0.375, 2, "0.38"}, {-0.0001, 3, "-0.000"},
                  {-0.0, 2, "0.00"},     {-0.6, 0, "-1"},     {kNaN, 2, "0.00"}};
     for (const auto& c : cases) EXPECT_EQ(FormatFixed(c.v, c.decimals), c.want) << c.v;
     for (auto [v, want] : {std::pair{0, "0000"}, std::pair{12345, "12345"}, std::pair{-5, "-0005"}})
@@ -133,20 +125,12 @@ TEST(RoundToResolution, PatternBySignAndResolution) {
 }
 
 TEST(BitCodecs, BothBitOrders) {
-    const struct {
-        const char* bits;
-        bool msbFirst;
-        std::int64_t value;
-    } toInt[] = {{"100", true, 4}, {"0011", false, 12}, {"1x1", true, 5}};  // anything but '1' is 0
+    const struct { const char* bits; bool msbFirst; std::int64_t value; } toInt[] = {{"100", true, 4}, {"0011", false, 12}, {"1x1", true, 5}};  // anything but '1' is 0
     for (const auto& c : toInt) EXPECT_EQ(BitsToInt(c.bits, c.msbFirst), c.value) << c.bits;
     EXPECT_EQ(IntToBits(5, 8, false), "00000101");
     EXPECT_EQ(IntToBits(5, 8, true), "10100000");
     EXPECT_EQ(IntToBits(5, 2, false), "101");  // never truncated
-    const struct {
-        const char* hex;
-        bool reversed;
-        const char* bits;
-    } hexBits[] = {{"01", true, "10000000"}, {"0180", true, "1000000000000001"},
+    const struct { const char* hex; bool reversed; const char* bits; } hexBits[] = {{"01", true, "10000000"}, {"0180", true, "1000000000000001"},
                    {"C3a", false, "11000011"}};  // odd digit ignored
     for (const auto& c : hexBits) EXPECT_EQ(HexToBits(c.hex, c.reversed), c.bits) << c.hex;
 }
@@ -172,10 +156,7 @@ TEST(DspFloat, KnownCodesBothWays) {
 // Zero has a code of its own (exponent 0x80), which NaN and underflow share.
 TEST(DspFloat, ZeroNaNAndClamping) {
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double v;
-        const char* code;
-    } cases[] = {{0.0, "80000000"}, {-0.0, "80000000"}, {std::nan(""), "80000000"}, {1e-300, "80000000"},
+    const struct { double v; const char* code; } cases[] = {{0.0, "80000000"}, {-0.0, "80000000"}, {std::nan(""), "80000000"}, {1e-300, "80000000"},
                  {-1e300, "7FFFFFFF"}, {inf, "7F7FFFFF"}};
     for (const auto& c : cases) EXPECT_EQ(EncodeDspFloat(c.v), c.code) << c.v;
     EXPECT_EQ(DecodeDspFloat("80000000"), 0.0);
