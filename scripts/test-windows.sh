@@ -16,7 +16,7 @@ W64=${TBCOM_WIN64_DIR:-build/win64}
 NATIVE=${TBCOM_NATIVE_DIR:-build/native}
 WINE64=/usr/lib/wine/wine64
 
-ensure_packages g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine file binutils
+ensure_packages g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine file binutils shapelib
 for tool in i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix "$WINE64" wineserver file strings; do
     command -v "$tool" >/dev/null || { echo "test-windows: missing $tool" >&2; exit 1; }
 done
@@ -105,11 +105,27 @@ start_bench() {
 }
 
 start_bench --meter 1:1000:0.5 --silent 2 --clock 1:0.5 --meter-line 7
-(cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=-HostOutputTest.*)
+(cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=-HostOutputTest.*:HostWaveTest.*)
 # The output session changes what the source puts out: its own bench.
 start_bench --std-meter kp3 --std-kind 5 --source kp --source-error 0.5:0:0 --source-settle 6 \
     --meter 1:1000:0.2 --meter 2:1000:-0.5 --meter 3:1000:0
 (cd "$W64/tests/win" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=HostOutputTest.*)
+# Wave type 4: a real correction table and settings file beside the host;
+# benchsim writes the six tables its controller holds when it stops.
+hostdir=$W64/tests/win
+rm -f "$hostdir/xbxz.dbf"
+dbfcreate "$hostdir/xbxz.dbf" -n XBCS 3 0 -n DYAXZ 10 4 -n DYBXZ 10 4 -n DYCXZ 10 4 -n DLAXZ 10 4 -n DLBXZ 10 4 -n DLCXZ 10 4
+dbfadd "$hostdir/xbxz.dbf" 3 0.5 0 0 0 0 0
+printf '[JIAODUXZ]\r\nUb=0\r\n' >"$hostdir/tbtest.ini"
+start_bench --std-meter kp3 --std-kind 5 --source kp --source-settle 0 --waves "$comdir/waves.txt"
+(cd "$hostdir" && TBCOM_E2E_PORT=3 "$WINE64" ./tbcom_win_e2e.exe --gtest_filter=HostWaveTest.*)
+stop_bench
+rm -f "$hostdir/xbxz.dbf" "$hostdir/tbtest.ini"
+# Six tables of 720 samples; voltage A starts at the zero crossing (80),
+# voltage B 120 degrees late (11).
+awk 'length($0) != 1440 { bad = 1 } NR == 1 && substr($0, 1, 2) != "80" { bad = 1 }
+     NR == 2 && substr($0, 1, 2) != "11" { bad = 1 } END { exit bad || NR != 6 }' "$comdir/waves.txt" ||
+    { echo "test-windows: the wave-type-4 tables are not what the host asked for" >&2; exit 1; }
 
 echo "test-windows: passed in $((SECONDS - started)) s;" \
      "tbcom.dll $(stat -c %s "$W32/tbcom.dll") bytes (32-bit), $(stat -c %s "$W64/tbcom.dll") bytes (64-bit)"

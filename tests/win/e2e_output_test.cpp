@@ -56,3 +56,21 @@ TEST(HostOutputTest, CorrectedOutputErrorTestAndSwitchOff) {
 
 }  // namespace
 }  // namespace tbcom::e2e
+
+namespace tbcom::e2e {
+namespace {
+
+// Wave type 4 from a Windows host: "xbxz.dbf" and "tbtest.ini" lie beside
+// this program (scripts/test-windows.sh puts them there and checks the six
+// tables its simulated controller reassembled).
+TEST(HostWaveTest, WaveType4RequestDownloadsTheTables) {
+    Library lib;
+    const std::uint8_t port = BenchPort();
+    TBCOM_FN(lib, SetHarmValue)("U1", 3, 10, 0);
+    ASSERT_EQ(TBCOM_FN(lib, Adjust_UI)(1, 220, 5, 50, 0, 0, 100, 100, "H", "1.0", "KP8707C-66", port), 1);
+    EXPECT_EQ(TBCOM_FN(lib, Power_Off)(port), 1);
+    TBCOM_FN(lib, Dll_Port_Close)();
+}
+
+}  // namespace
+}  // namespace tbcom::e2e
