@@ -660,7 +660,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Read_Reg(char **registers, tbcom_handle handle, 
 
 /* ---- Register access --------------------------------------------------------
  * Registers of the LX-7000 instrument, Modbus device 55 on the bench port.
- * `reg` is one to four hex digits ("5C"); a spec is "5C" (the register pair
+ * `reg` is one to four hex digits ("5C"); a target is "5C" (the register pair
  * 0x5C/0x5D, a signed 32-bit value in ten-thousandths, the second register
  * the high word when read) or "5C,1" (any non-empty second field: the one
  * register, a plain 16-bit value). Values are decimal texts; a product with
@@ -675,12 +675,12 @@ TBCOM_API tbcom_bool TBCOM_CALL Read_Reg(char **registers, tbcom_handle handle, 
 TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register(const char *reg, const char *value, uint8_t port);
 /* Function 16: "5C,1" with "3" writes 00 03 to 0x5C; "5C" with "1.5" writes
  * 00 00 3A 98 to 0x5C/0x5D. */
-TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char *spec, const char *value, uint8_t port);
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char *target, const char *value, uint8_t port);
 /* One read: the pair as "0.0000" ("13.1073"), the one register unsigned
  * ("5"), "RECV_BAD" on no reply; result 1 once the read was tried, 0 (and
- * *value untouched) when the bench port cannot be opened or the spec names
+ * *value untouched) when the bench port cannot be opened or the target names
  * no register. Longest text: 12 characters. */
-TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char **value, const char *spec, uint8_t port);
+TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char **value, const char *target, uint8_t port);
 
 /* ---- Direct standard-meter access ------------------------------------------ */
 

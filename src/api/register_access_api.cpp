@@ -21,16 +21,16 @@ TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register(const char* reg, const char*
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char* spec, const char* value, uint8_t port) {
+TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char* target, const char* value, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
-        return tbcom::api::OpenBench(port) && inst::SetLxRegisterMore(TextIn(spec), TextIn(value));
+        return tbcom::api::OpenBench(port) && inst::SetLxRegisterMore(TextIn(target), TextIn(value));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char** value, const char* spec, uint8_t port) {
+TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char** value, const char* target, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!tbcom::api::OpenBench(port)) return false;
-        auto text = inst::ReadLxRegister(TextIn(spec));
+        auto text = inst::ReadLxRegister(TextIn(target));
         if (!text) return false;
         tbcom::api::TextOut(value, *text, kMaxRegisterValueText);
         return true;

@@ -56,10 +56,10 @@ std::optional<std::uint16_t> RegisterFromHex(const std::string& text) {
     return v;
 }
 
-std::optional<RegisterSpec> ParseRegisterSpec(const std::string& text) {
+std::optional<RegisterTarget> ParseRegisterTarget(const std::string& text) {
     auto reg = RegisterFromHex(core::CommaField(text, 1));
     if (!reg) return std::nullopt;
-    return RegisterSpec{*reg, !core::CommaField(text, 2).empty()};
+    return RegisterTarget{*reg, !core::CommaField(text, 2).empty()};
 }
 
 std::optional<std::int64_t> ScaledValue(const std::string& text, double scale, std::int64_t lo, std::int64_t hi) {
@@ -83,29 +83,29 @@ bool SetLxRegister(const std::string& regText, const std::string& valueText) {
         [&] { return transport::ModbusWriteRegister(core::state().benchPort, kLx7000Address, *reg, word); });
 }
 
-bool SetLxRegisterMore(const std::string& specText, const std::string& valueText) {
-    auto spec = ParseRegisterSpec(specText);
-    if (!spec) return false;
-    auto v = spec->single ? ScaledValue(valueText, 1, kI16Min, kU16Max)
+bool SetLxRegisterMore(const std::string& targetText, const std::string& valueText) {
+    auto target = ParseRegisterTarget(targetText);
+    if (!target) return false;
+    auto v = target->single ? ScaledValue(valueText, 1, kI16Min, kU16Max)
                           : ScaledValue(valueText, 10000, kI32Min, kI32Max);
     if (!v) return false;
-    const std::string data = be(*v, spec->single ? 2 : 4);
+    const std::string data = be(*v, target->single ? 2 : 4);
     return threeAttempts(
-        [&] { return transport::ModbusWriteRegisters(core::state().benchPort, kLx7000Address, spec->reg, data); });
+        [&] { return transport::ModbusWriteRegisters(core::state().benchPort, kLx7000Address, target->reg, data); });
 }
 
-std::optional<std::string> ReadLxRegister(const std::string& specText) {
-    auto spec = ParseRegisterSpec(specText);
-    if (!spec) return std::nullopt;
+std::optional<std::string> ReadLxRegister(const std::string& targetText) {
+    auto target = ParseRegisterTarget(targetText);
+    if (!target) return std::nullopt;
     std::string d;
-    const std::uint16_t count = spec->single ? 1 : 2;
-    if (transport::ModbusReadRegisters(core::state().benchPort, kLx7000Address, spec->reg, count, d) != 0)
+    const std::uint16_t count = target->single ? 1 : 2;
+    if (transport::ModbusReadRegisters(core::state().benchPort, kLx7000Address, target->reg, count, d) != 0)
         return std::string("RECV_BAD");
     auto word = [&d](size_t k) {
         return static_cast<std::uint32_t>((static_cast<unsigned char>(d[2 * k]) << 8) |
                                           static_cast<unsigned char>(d[2 * k + 1]));
     };
-    if (spec->single) return std::to_string(word(0));
+    if (target->single) return std::to_string(word(0));
     const auto value = static_cast<std::int32_t>((word(1) << 16) | word(0));
     return core::FormatFixed(value / 10000.0, 4);
 }

@@ -17,11 +17,11 @@ std::optional<std::uint16_t> RegisterFromHex(const std::string& text);
 // "5C" names the register pair 0x5C/0x5D holding a 32-bit value in
 // ten-thousandths; "5C,x" with any non-empty second field names the one
 // register 0x5C holding a plain 16-bit value.
-struct RegisterSpec {
+struct RegisterTarget {
     std::uint16_t reg;
     bool single;
 };
-std::optional<RegisterSpec> ParseRegisterSpec(const std::string& text);
+std::optional<RegisterTarget> ParseRegisterTarget(const std::string& text);
 
 // trunc(value x scale) of a decimal text, where a product within rounding
 // noise of a whole number counts as that number ("0.0003" x 10000 is 3, not
@@ -34,10 +34,10 @@ std::optional<std::int64_t> ScaledValue(const std::string& text, double scale, s
 bool SetLxRegister(const std::string& regText, const std::string& valueText);
 // Function 16: the one register with trunc(value) (-32768..65535), or the
 // pair with trunc(value x 10000) (a signed 32-bit number, high word first).
-bool SetLxRegisterMore(const std::string& specText, const std::string& valueText);
+bool SetLxRegisterMore(const std::string& targetText, const std::string& valueText);
 // The pair's signed value in ten-thousandths ("13.1073"; the second register
 // is the high word) or the one register unsigned ("5"); "RECV_BAD" when the
-// instrument does not answer. nullopt for a spec that names no register.
-std::optional<std::string> ReadLxRegister(const std::string& specText);
+// instrument does not answer. nullopt for a target that names no register.
+std::optional<std::string> ReadLxRegister(const std::string& targetText);
 
 }  // namespace tbcom::instruments

@@ -61,12 +61,12 @@ TEST_F(InstrumentRegisters, LxRegisterWritesAndReads) {
     for (auto [reg, value] : {std::pair{"G1", "1"}, {"", "1"}, {"12345", "1"}, {"5C", "abc"}, {"5C", "nan"},
                               {"5C", "6.5536"}, {"5C", "-3.2769"}})
         EXPECT_EQ(Set_LX7000_Register(reg, value, kPort), 0) << reg << " " << value;
-    for (auto [spec, value] : {std::pair{"5C,1", "65536"}, {"5C", "214748.3648"}, {",1", "1"}})
-        EXPECT_EQ(Set_LX7000_Register_More(spec, value, kPort), 0) << spec << " " << value;
+    for (auto [target, value] : {std::pair{"5C,1", "65536"}, {"5C", "214748.3648"}, {",1", "1"}})
+        EXPECT_EQ(Set_LX7000_Register_More(target, value, kPort), 0) << target << " " << value;
     EXPECT_TRUE(Read_LX7000_Register(&p, "zz", kPort) == 0 && writes().empty());
     regs[0x70] = 1, regs[0x71] = 2, regs[0x90] = 0xFFFF, regs[0x91] = 0xFFFF;
-    for (auto [spec, text] : {std::pair{"70", "13.1073"}, {"90,x", "65535"}, {"90", "-0.0001"}})
-        EXPECT_TRUE(Read_LX7000_Register(&p, spec, kPort) == 1 && std::string(buf) == text) << spec << " " << buf;
+    for (auto [target, text] : {std::pair{"70", "13.1073"}, {"90,x", "65535"}, {"90", "-0.0001"}})
+        EXPECT_TRUE(Read_LX7000_Register(&p, target, kPort) == 1 && std::string(buf) == text) << target << " " << buf;
     bench.line.inject({"lx7000", sim::FaultKind::Silence, -1}), bench.line.clearLog();
     EXPECT_TRUE(Read_LX7000_Register(&p, "70", kPort) == 1 && std::string(buf) == "RECV_BAD");
     EXPECT_FALSE(Set_LX7000_Register("5C", "1", kPort) || Set_LX7000_Register_More("5C", "1", kPort));
