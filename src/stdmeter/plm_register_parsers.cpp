@@ -4,27 +4,13 @@
 #include "transport/recv_bad.h"
 #include "core/numbers.h"
 #include "core/text.h"
+#include "stdmeter/meter_formats.h"
 #include "stdmeter/plm_meter.h"
 #include "stdmeter/parsers.h"
 
 namespace tbcom::stdmeter {
 
 namespace {
-
-std::optional<std::uint32_t> hexAt(std::string_view s, size_t pos1, size_t digits) {
-    if (pos1 == 0 || pos1 - 1 + digits > s.size()) return std::nullopt;
-    std::uint32_t v = 0;
-    for (size_t i = pos1 - 1; i < pos1 - 1 + digits; ++i) {
-        const char c = s[i];
-        int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else return std::nullopt;
-        v = v * 16 + static_cast<std::uint32_t>(d);
-    }
-    return v;
-}
 
 constexpr size_t kRegisterMeterLength = 56;
 
@@ -53,9 +39,9 @@ Parsed ParsePlm(std::string_view reply) {
 Parsed ParseRegisterMeter(std::string_view reply) {
     if (transport::HasRecvBad(reply)) return ParsedBad();
     if (reply.size() != kRegisterMeterLength) return ParsedWrongLength();
-    auto u = hexAt(reply, 1, 4);
-    auto i = hexAt(reply, 13, 8);
-    auto phi = hexAt(reply, 37, 4);
+    auto u = HexAt(reply, 1, 4);
+    auto i = HexAt(reply, 13, 8);
+    auto phi = HexAt(reply, 37, 4);
     if (!u || !i || !phi) return ParsedBad();
     return ParsedGood(JoinFields({core::FormatFixed(*u / 100.0, 4), core::FormatFixed(*i / 10000.0, 4),
                                   core::FormatFixed(*phi / 100.0, 2)}));

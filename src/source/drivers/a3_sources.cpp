@@ -17,13 +17,6 @@ namespace tbcom::source::drivers {
 
 namespace {
 
-constexpr std::int64_t kAbove = std::numeric_limits<std::int64_t>::max();
-
-struct Step {
-    std::int64_t bound;  // milliamperes
-    const char* code;
-};
-
 constexpr Step kDd7400Ranges[] = {
     {200, "000020"}, {1000, "000100"}, {5000, "000500"}, {20000, "002000"}, {kAbove, "010000"},
 };

@@ -13,13 +13,6 @@ namespace tbcom::source::drivers {
 
 namespace {
 
-constexpr std::int64_t kAbove = std::numeric_limits<std::int64_t>::max();
-
-struct Step {
-    std::int64_t bound;  // milliamperes
-    const char* code;
-};
-
 // The PLM's ranges up to 12 A go through its direct input ("DB1;"), the
 // ranges above through the transformer input, which reuses codes 6 to 8.
 constexpr Step kPlmCurrent[] = {

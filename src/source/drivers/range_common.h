@@ -4,9 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace tbcom::source::drivers {
+
+// One row of a range table: the code of every count up to `bound`.
+struct Step {
+    std::int64_t bound;  // milliamperes
+    const char* code;
+};
+inline constexpr std::int64_t kAbove = std::numeric_limits<std::int64_t>::max();
 
 // x * scale rounded to nearest (ties to even), or truncated toward zero.
 // Values beyond +-1e15 are held there and NaN counts as 0, so a wild host
