@@ -1,9 +1,11 @@
 // What the output computation takes from the source drivers, in one place:
 //   drivers::SetSourceRange(port, wiringMode, volts, amperes) -> bool
 //   drivers::RangeStdConst(volts, amperes) -> double
-//   drivers::PickDefaultVoltage / PickDefaultCurrent / PickManualVoltage /
-//     PickLx7000Voltage / PickNoRange (model, volts or amperes) -> code text
-//   drivers::driverState().lastVoltageRange / lastCurrentRange / lastModeCode
+//   the range pickers (model, volts or amperes) -> code text: PickDefault*,
+//     PickManualVoltage, PickLx7000Voltage, PickDd7400*, PickTb8700bCurrent,
+//     PickVn74Voltage, PickGfVoltage, PickNoRange
+//   drivers::driverState(): lastVoltageRange / lastCurrentRange / lastModeCode,
+//     and allPhases, which the computation sets for the VN-74 driver
 #pragma once
 
 #include "source/drivers/a3_sources.h"
