@@ -37,6 +37,9 @@
  *    WB412U answers: 3 s of silence, at most 6 s. A call's longest wait is
  *    the sum over its exchanges.
  *  - Integer arguments are range-checked before any arithmetic on them.
+ *  - Additions to the bench's original interface (every other function here
+ *    belongs to it): OperationHC_Free, which releases the slot buffers
+ *    OperationHC_Fun allocated.
  */
 #ifndef TBCOM_H
 #define TBCOM_H
