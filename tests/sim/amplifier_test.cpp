@@ -3,7 +3,6 @@
 #include "core/state.h"
 #include "instruments/amplifier.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

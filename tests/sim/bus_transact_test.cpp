@@ -5,7 +5,6 @@
 #include "bus/transact.h"
 #include "core/state.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 #include "transport/serial_port.h"
 
 namespace tbcom::test {

@@ -3,7 +3,6 @@
 // The result arithmetic of every mode is tabled in the unit tests.
 #include "core/state.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

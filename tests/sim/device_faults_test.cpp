@@ -3,7 +3,6 @@
 // it took on the virtual clock and what it left in the host's buffer.
 #include "core/state.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

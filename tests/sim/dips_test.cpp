@@ -6,7 +6,6 @@
 #include "core/state.h"
 #include "sim_fixture.h"
 #include "source/output_record.h"
-#include "tbcom.h"
 #include "transport/modbus_rtu.h"
 
 namespace tbcom::test {

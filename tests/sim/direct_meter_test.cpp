@@ -10,7 +10,6 @@
 #include "instruments/direct_meter.h"
 #include "sim_fixture.h"
 #include "stdmeter/std_state.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

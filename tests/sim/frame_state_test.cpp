@@ -6,7 +6,6 @@
 #include "sim_fixture.h"
 #include "source/output_record.h"
 #include "stdmeter/std_state.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

@@ -5,7 +5,6 @@
 #include "sim_fixture.h"
 #include "source/drivers/harmonics.h"
 #include "source/output_record.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

@@ -6,7 +6,6 @@
 #include "core/numbers.h"
 #include "meter_line.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

@@ -10,7 +10,6 @@
 #include "source/output_compute.h"
 #include "source/range_seam.h"
 #include "stdmeter/std_state.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

@@ -5,7 +5,6 @@
 #include "core/state.h"
 #include "sim_fixture.h"
 #include "stdmeter/std_state.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

@@ -6,7 +6,6 @@
 
 #include "core/state.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

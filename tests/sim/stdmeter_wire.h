@@ -13,7 +13,6 @@
 #include "source/output_record.h"
 #include "stdmeter/std_state.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 

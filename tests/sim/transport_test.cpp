@@ -4,7 +4,6 @@
 #include "core/debug_log.h"
 #include "core/state.h"
 #include "sim_fixture.h"
-#include "tbcom.h"
 #include "transport/modbus_rtu.h"
 #include "transport/reader.h"
 #include "transport/serial_port.h"

@@ -8,7 +8,6 @@
 #include "sim_fixture.h"
 #include "source/output_record.h"
 #include "source/wave_synth.h"
-#include "tbcom.h"
 
 namespace tbcom::test {
 namespace {

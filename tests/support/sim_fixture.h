@@ -18,6 +18,7 @@
 #include "bench.h"
 #include "line.h"
 #include "sim_platform.h"
+#include "tbcom.h"
 
 namespace tbcom::test {
 
