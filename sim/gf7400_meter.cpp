@@ -25,12 +25,9 @@ Gf7400Meter::Gf7400Meter(const World& world, std::function<bool()> connected)
 
 std::string Gf7400Meter::answer() const {
     const SourceState& s = world_.source;
-    PhaseValues m[3];
-    double p = 0, q = 0, sv = 0;
-    for (int k = 0; k < 3; ++k) {
-        m[k] = Measure(s, k, errorPct);
-        p += m[k].p, q += m[k].q, sv += m[k].s;
-    }
+    const ThreePhase all = MeasureAll(s, errorPct);
+    const PhaseValues* m = all.ph;
+    const double p = all.p, q = all.q, sv = all.s;
     std::string a = "\x02GF74";
     for (int k = 0; k < 3; ++k) a += field(m[k].u, 7) + field(m[k].i, 7);
     a += "0000000" + field(Wrap360(s.angleI[0]), 7) + field(s.frequency, 7) + field(sv > 0 ? p / sv : 1, 7);

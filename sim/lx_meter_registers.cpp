@@ -26,12 +26,9 @@ void put16(Regs& regs, std::uint16_t reg, double v) {
 
 void FillLxRegisters(Regs& regs, LxLayout layout, const World& world, const LxReading& r) {
     const SourceState& s = world.source;
-    PhaseValues m[3];
-    double p = 0, q = 0, sv = 0;
-    for (int k = 0; k < 3; ++k) {
-        m[k] = Measure(s, k, r.errorPct);
-        p += m[k].p, q += m[k].q, sv += m[k].s;
-    }
+    const ThreePhase all = MeasureAll(s, r.errorPct);
+    const PhaseValues* m = all.ph;
+    const double p = all.p, q = all.q, sv = all.s;
     const double n = r.currentNominal;
     if (layout == LxLayout::Lx7000) {
         for (std::uint16_t k = 0; k < 3; ++k) {

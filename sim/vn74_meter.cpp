@@ -36,12 +36,9 @@ std::string Vn74Meter::EncodeFloat(double v) {
 
 std::vector<double> Vn74Meter::values(int q) const {
     const SourceState& s = world_.source;
-    PhaseValues m[3];
-    double p = 0, qq = 0, sv = 0;
-    for (int k = 0; k < 3; ++k) {
-        m[k] = Measure(s, k, errorPct);
-        p += m[k].p, qq += m[k].q, sv += m[k].s;
-    }
+    const ThreePhase all = MeasureAll(s, errorPct);
+    const PhaseValues* m = all.ph;
+    const double p = all.p, qq = all.q, sv = all.s;
     auto line = [&](int k) {
         const int n = (k + 1) % 3;
         const double a = s.angleU[k] * kPi / 180, b = s.angleU[n] * kPi / 180;

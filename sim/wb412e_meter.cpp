@@ -24,12 +24,9 @@ void Wb412eMeter::fill() {
             static_cast<std::uint16_t>(std::clamp<long long>(std::llround(v), -32768, 65535) & 0xFFFF);
     };
     const SourceState& s = world_.source;
-    PhaseValues m[3];
-    double p = 0, q = 0, sv = 0;
-    for (int k = 0; k < 3; ++k) {
-        m[k] = Measure(s, k, errorPct);
-        p += m[k].p, q += m[k].q, sv += m[k].s;
-    }
+    const ThreePhase all = MeasureAll(s, errorPct);
+    const PhaseValues* m = all.ph;
+    const double p = all.p, q = all.q, sv = all.s;
     const double step = 0.2 * ct * vt;
     const int pRegs[3] = {17, 22, 26}, pfRegs[3] = {20, 25, 29};
     for (int k = 0; k < 3; ++k) {

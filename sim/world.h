@@ -53,6 +53,20 @@ inline PhaseValues Measure(const SourceState& src, int k, double errorPct) {
     return v;
 }
 
+// All three phases as one instrument sees them, with their totals.
+struct ThreePhase {
+    PhaseValues ph[3];
+    double p = 0, q = 0, s = 0;
+};
+inline ThreePhase MeasureAll(const SourceState& src, double errorPct) {
+    ThreePhase t;
+    for (int k = 0; k < 3; ++k) {
+        t.ph[k] = Measure(src, k, errorPct);
+        t.p += t.ph[k].p, t.q += t.ph[k].q, t.s += t.ph[k].s;
+    }
+    return t;
+}
+
 struct MeterUnderTest {
     double constant = 1200;   // pulses per kWh
     double errorPct = 0;      // how far its registration is off, percent
