@@ -10,6 +10,7 @@
 #include "source/drivers/range_common.h"
 #include "stdmeter/model.h"
 #include "stdmeter/std_state.h"
+#include "stdmeter/voltage_factors.h"
 
 namespace tbcom::stdmeter {
 
@@ -44,20 +45,7 @@ struct Band {
 constexpr Count M = Count::Milli, N = Count::Centi, R = Count::LxRatio;
 constexpr Cmp LT = Cmp::Lt, LE = Cmp::Le, GT = Cmp::Gt, ELSE = Cmp::Else;
 
-// F by the voltage: the first bound that U does not exceed picks its factor,
-// the last factor applies above every bound.
-struct VoltageFactor {
-    std::array<double, 4> bounds;  // volts, inclusive; unused tail = 0
-    std::array<double, 5> factors;
-};
-constexpr VoltageFactor kFq{{60, 120, 240}, {0.25, 0.5, 1, 2}};
-constexpr VoltageFactor kFh{{60, 120, 240}, {0.5, 1, 2, 4}};
-constexpr VoltageFactor kFd{{30, 60, 120, 240}, {0.25, 0.5, 1, 2, 4}};
-constexpr VoltageFactor kFplm{{60, 120, 240}, {8, 4, 2, 1}};
-constexpr VoltageFactor kFzak{{65, 130, 260}, {8, 4, 2, 1}};
-constexpr VoltageFactor kFgf{{80, 160, 320}, {0.25, 0.5, 1, 2}};
-constexpr VoltageFactor kFlxB{{75, 150, 300, 600}, {0.25, 0.5, 1, 2, 1}};
-constexpr VoltageFactor kFlxD{{60, 120, 240, 480}, {0.25, 0.5, 1, 2, 1}};
+using namespace factors;
 
 constexpr Band kKp66[] = {{N, LE, 120, 1.6e8}, {N, GT, 1200, 1.6e6}, {N, ELSE, 0, 1.6e7}};
 constexpr Band kKp67[] = {

@@ -10,6 +10,7 @@
 #include "source/drivers/lx_registers.h"
 #include "source/drivers/range_common.h"
 #include "stdmeter/std_state.h"
+#include "stdmeter/voltage_factors.h"
 
 namespace tbcom::source::drivers {
 
@@ -30,18 +31,7 @@ struct Step {
 };
 constexpr Unit M = Unit::Milli, N = Unit::Centi;
 
-struct VoltageFactor {
-    std::array<double, 4> bounds;  // volts, inclusive; unused tail = 0
-    std::array<double, 5> factors;
-};
-constexpr VoltageFactor kFq{{60, 120, 240}, {0.25, 0.5, 1, 2}};
-constexpr VoltageFactor kFh{{60, 120, 240}, {0.5, 1, 2, 4}};
-constexpr VoltageFactor kFd{{30, 60, 120, 240}, {0.25, 0.5, 1, 2, 4}};
-constexpr VoltageFactor kFplm{{60, 120, 240}, {8, 4, 2, 1}};
-constexpr VoltageFactor kFzak{{65, 130, 260}, {8, 4, 2, 1}};
-constexpr VoltageFactor kFgf{{80, 160, 320}, {0.25, 0.5, 1, 2}};
-constexpr VoltageFactor kFlxB{{75, 150, 300, 600}, {0.25, 0.5, 1, 2, 1}};
-constexpr VoltageFactor kFlxD{{60, 120, 240, 480}, {0.25, 0.5, 1, 2, 1}};
+using namespace stdmeter::factors;
 
 constexpr Step kKp66[] = {{N, 120, 1.6e8}, {N, 1200, 1.6e7}, {N, kAbove, 1.6e6}};
 // Ladder L, with the H-variant row in front.
