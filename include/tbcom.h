@@ -93,23 +93,35 @@ TBCOM_API void TBCOM_CALL SetComHandle(tbcom_handle handle);
 TBCOM_API double TBCOM_CALL getCTRate(void);
 /* Standard-meter constant used for error tests, pulses per kWh (10000). */
 TBCOM_API double TBCOM_CALL GetStdConst(void);
+/* Sets that constant (an output request sets it again from the ranges). */
 TBCOM_API void TBCOM_CALL SetStdConst(double value);
 /* Device address of the pulse board (1). */
 TBCOM_API void TBCOM_CALL SetDMAddr(int32_t address);
 /* Reference clock of the error calculators, in kHz (stored in Hz; 50). */
 TBCOM_API void TBCOM_CALL SetStdFreq(double kilohertz);
+/* Correction mode of the closed-loop correction (3); mode 2 scales small
+ * currents. */
 TBCOM_API void TBCOM_CALL Set_ReviseMode(int32_t mode);
+/* Settling time after an output before the correction, seconds (5.5). */
 TBCOM_API void TBCOM_CALL Set_ReviseTime(double seconds);
+/* flag 1: no correction after an output request (0). */
 TBCOM_API void TBCOM_CALL Set_NoRevise(uint8_t flag);
+/* flag 1: the LX meters' readings are not multiplied by getCTRate (0). */
 TBCOM_API void TBCOM_CALL Set_BackRate(uint8_t flag);
 /* which != 0: keep the voltage range; which == 0: keep the current range. */
 TBCOM_API void TBCOM_CALL Set_SameRange(uint8_t value, uint8_t which);
+/* Wave type of the next output: 0 plain, 2 with the harmonic fields, 4
+ * synthesized waveforms, 5 with the voltage parameter block. */
 TBCOM_API void TBCOM_CALL Set_WaveType(int32_t waveType);
 /* Output frequency in Hz. */
 TBCOM_API void TBCOM_CALL Set_Frequancy(double hertz);
+/* Output mode taken over by output requests in wiring modes 2, 4 and 6. */
 TBCOM_API void TBCOM_CALL Set_OutPutMode(uint8_t mode);
+/* Voltage range doubling option of the range choice (0). */
 TBCOM_API void TBCOM_CALL Set_DoubleVRang(uint8_t flag);
+/* Current range doubling option of the range choice (0). */
 TBCOM_API void TBCOM_CALL Set_DoubleARang(uint8_t flag);
+/* Current range doubling parameter of the range choice (0). */
 TBCOM_API void TBCOM_CALL Set_DoubleARangBL(int32_t value);
 
 /* ---- Error tests -----------------------------------------------------------
@@ -123,6 +135,7 @@ TBCOM_API void TBCOM_CALL Set_DoubleARangBL(int32_t value);
  * constant that gives no count of at most nine digits (0, NaN, 1e-30, a
  * negative one) returns 0 and sends nothing. */
 TBCOM_API tbcom_bool TBCOM_CALL Error_Start(uint8_t position, double meterConstant, uint8_t circles, uint8_t port);
+/* As Error_Start with a 32-bit position and circle count. */
 TBCOM_API tbcom_bool TBCOM_CALL Error_StartL(int32_t position, double meterConstant, int32_t circles, uint8_t port);
 /* As Error_Start with a correction in percent, |correction| < 10. */
 TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double meterConstant, double correction,
@@ -144,6 +157,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_Reset(uint8_t port);
  * or "RECV_BAD"; longest text: 32 characters. */
 TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t command, const char *data,
                                            char **reply);
+/* As ErrorComm without handing back the reply. */
 TBCOM_API tbcom_bool TBCOM_CALL ErrorComm1(uint8_t port, uint8_t address, uint8_t command, const char *data);
 /* Starts with the standard pulses given directly. *code receives a pointer to
  * "6" (success) or "21" (failure), valid until the library is unloaded. */
@@ -236,7 +250,9 @@ TBCOM_API tbcom_bool TBCOM_CALL CRPSTA_start(uint8_t position, uint8_t port);
 TBCOM_API tbcom_bool TBCOM_CALL CRPSTA_clear(uint8_t position, uint8_t port);
 /* 1 only when the position reports the creep / start-up test passed. */
 TBCOM_API tbcom_bool TBCOM_CALL CRPSTA_Result(uint8_t position, uint8_t port);
+/* Automatic sub-test command "B" (P/all). */
 TBCOM_API tbcom_bool TBCOM_CALL AutoSub(uint8_t position, uint8_t port);
+/* Resets the automatic sub-test, command "1" (P/all). */
 TBCOM_API tbcom_bool TBCOM_CALL AutoSub_Reset(uint8_t position, uint8_t port);
 /* Starts a constant test: the position counts meter pulses and standard
  * pulses (round(StdConst / meterConstant) standard pulses per meter pulse
@@ -379,6 +395,9 @@ TBCOM_API tbcom_bool TBCOM_CALL GetDCOutType(char **type, uint8_t position, uint
  * "C" one element; pf: "1.0", "0.8L", "0.5C", or three current angles in
  * degrees joined by ";" (or by "," for explicit angles: then phase holds the
  * voltage angles of B and C, "120,240"). Percentages are of un and ib. */
+
+/* Output request: un volts and ib amperes at `frequency` Hz, scaled by
+ * uPercent and iPercent, then corrected against the standard meter. */
 TBCOM_API int32_t TBCOM_CALL Adjust_UI(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
                                         uint8_t direction, double uPercent, double iPercent, const char *phase,
                                         const char *pf, const char *model, uint8_t port);
@@ -387,10 +406,12 @@ TBCOM_API int32_t TBCOM_CALL Adjust_UI(int32_t mode, double un, double ib, doubl
 TBCOM_API int32_t TBCOM_CALL Adjust_VA(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
                                         uint8_t direction, double uPercent, double iPercent, const char *phase,
                                         const char *pf, const char *model, uint8_t port);
+/* As Adjust_UI with a voltage percentage per phase. */
 TBCOM_API int32_t TBCOM_CALL Adjust_UI1(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
                                          uint8_t direction, double uPercentA, double uPercentB, double uPercentC,
                                          double iPercent, const char *phase, const char *pf, const char *model,
                                          uint8_t port);
+/* As Adjust_UI with a voltage and a current percentage per phase. */
 TBCOM_API int32_t TBCOM_CALL Adjust_UI2(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
                                          uint8_t direction, double uPercentA, double uPercentB, double uPercentC,
                                          double iPercentA, double iPercentB, double iPercentC, const char *phase,
@@ -399,6 +420,7 @@ TBCOM_API int32_t TBCOM_CALL Adjust_UI2(int32_t mode, double un, double ib, doub
 TBCOM_API int32_t TBCOM_CALL Adjust_UI3(int32_t mode, double frequency, uint8_t sequence, uint8_t direction,
                                          double un, double ib, const char *phase, double angle, const char *model,
                                          uint8_t port);
+/* As Adjust_UI2 with every current at `angle` degrees. */
 TBCOM_API int32_t TBCOM_CALL Adjust_UI4(int32_t mode, double un, double ib, double frequency, uint8_t sequence,
                                          uint8_t direction, double uPercentA, double uPercentB, double uPercentC,
                                          double iPercentA, double iPercentB, double iPercentC, const char *phase,
@@ -721,7 +743,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Comm_DD7400_All(char **reply, const char *comman
 TBCOM_API int32_t TBCOM_CALL OperationHC_Fun(int32_t unused1, const char *portText, const char *code,
                                              int32_t command, int32_t unused2, char **slots);
 /* Addition (not part of the original interface): releases the slot buffers
- * that OperationHC_Fun allocated, setting those slots to NULL; pointers the
+ * slots[0..17] that OperationHC_Fun allocated, setting those slots to NULL; pointers the
  * library did not allocate, NULL ones included, are left alone. Returns the
  * count released. */
 TBCOM_API int32_t TBCOM_CALL OperationHC_Free(char **slots);
@@ -733,8 +755,10 @@ TBCOM_API int32_t TBCOM_CALL OperationHC_Free(char **slots);
  * Zero values take working defaults. Returns 1. */
 TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_2011(uint8_t flag, double d1, double d2, double d3, double d4, double d5,
                                               double d6, double d7);
+/* As Set_HMC_2011, and sets the second amplifier flag to `flag` too. */
 TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_2016(uint8_t flag, double d1, double d2, double d3, double d4, double d5,
                                               double d6, double d7);
+/* New-CT flag of the range choice and the correction (0). Returns 1. */
 TBCOM_API tbcom_bool TBCOM_CALL Set_HMC_New(uint8_t flag);
 /* Output limits (volts, amperes) and range limits (0 means 400 V / 250 A). */
 TBCOM_API tbcom_bool TBCOM_CALL SetMaxUI(double outVoltage, double outCurrent, double rangeVoltage,
@@ -750,6 +774,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Set_Pow_Amplifier_MaxU(double volts, uint8_t por
  * ("abc"). A value or bound that is not a number ("nan", "inf") reads as 1.0
  * (value), 999999 (lower bound) or -999999 (upper bound). */
 TBCOM_API tbcom_bool TBCOM_CALL Set_VeraZudu_CT_Para(const char *rule);
+/* As Set_VeraZudu_CT_Para, for the CT display rule. */
 TBCOM_API tbcom_bool TBCOM_CALL Set_VeraZudu_CT_Display_Para(const char *rule);
 
 #ifdef __cplusplus
