@@ -1,7 +1,8 @@
 # Reads the exported function names (and their stdcall argument sizes) from
 # the public header and writes the linker inputs: tbcom.map (GNU version
 # script) and tbcom.def (Windows module definition, Name=Name@N), plus
-# tbcom.exports, one name a line, for the export-table tests.
+# tbcom.exports, one name a line, and tbcom_exports.inc, the same as C string
+# literals, for the export-table tests.
 function(tbcom_generate_exports header outdir)
   file(READ ${header} text)
   # Join continuation lines so each prototype is one line.
@@ -36,9 +37,11 @@ function(tbcom_generate_exports header outdir)
   endforeach()
   string(APPEND map "  local:\n    *;\n};\n")
   list(JOIN names "\n" joined)
+  list(JOIN names "\",\n\"" quoted)
   file(WRITE ${outdir}/tbcom.map "${map}")
   file(WRITE ${outdir}/tbcom.def.in "${def}")
   file(WRITE ${outdir}/tbcom.exports "${joined}\n")
   file(WRITE ${outdir}/tbcom.argsizes "${sizes}")
+  file(WRITE ${outdir}/tbcom_exports.inc "\"${quoted}\",\n")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
 endfunction()

@@ -17,4 +17,4 @@ ensure_packages() {
 
 # shapelib: its dbfcreate and dbfadd write the dBASE tables the tests read;
 # libmodbus serves registers to the cross-check of our Modbus framing.
-NATIVE_PACKAGES=(cmake ninja-build g++ libgtest-dev libbenchmark-dev shapelib libmodbus-dev pkg-config)
+NATIVE_PACKAGES=(cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev shapelib libmodbus-dev pkg-config)

@@ -40,106 +40,106 @@ tbcom_bool set(uint8_t port, uint8_t position, uint8_t command, const std::strin
 
 extern "C" {
 
-TBCOM_API tbcom_bool TBCOM_CALL SetRS485On(uint8_t position, int32_t state, uint8_t port) {
+tbcom_bool tbcom_impl_SetRS485On(uint8_t position, int32_t state, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kSetRs485, decimal(state)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetRS485On(char** state, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_GetRS485On(char** state, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return get(state, port, position, board::kGetRs485, bus::BoardField::CharAt3); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetFSState(char** bits, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_GetFSState(char** bits, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return get(bits, port, position, board::kGetFs, bus::BoardField::BitsAt3); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetFSState(uint8_t position, uint8_t port, const char* bits) {
+tbcom_bool tbcom_impl_SetFSState(uint8_t position, uint8_t port, const char* bits) {
     return Guard<tbcom_bool>(0, [&] {
         return set(port, position, board::kSetFs, std::string(1, static_cast<char>(bus::BitTextToByte(TextIn(bits)))));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetFCState(char** bits, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_GetFCState(char** bits, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return get(bits, port, position, board::kGetFc, bus::BoardField::BitsAt4); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetFCStateP(char** state, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_GetFCStateP(char** state, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return get(state, port, position, board::kGetFcP, bus::BoardField::HexState); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetFCState(uint8_t position, uint8_t port, const char* text) {
+tbcom_bool tbcom_impl_SetFCState(uint8_t position, uint8_t port, const char* text) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kSetFc, bus::FcStateData(TextIn(text))); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetProPulse(uint8_t a, int32_t b, uint8_t c, uint8_t d, uint8_t port) {
+tbcom_bool tbcom_impl_SetProPulse(uint8_t a, int32_t b, uint8_t c, uint8_t d, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return bus::BoardSetAt41(port, board::kProPulse, bus::ProPulseData(a, b, c, d)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetPulseState(uint8_t position, int32_t value, int32_t mode, int32_t port) {
+tbcom_bool tbcom_impl_SetPulseState(uint8_t position, int32_t value, int32_t mode, int32_t port) {
     return Guard<tbcom_bool>(0, [&] {
         const uint8_t command = mode == 1 ? board::kPulseStateMode1 : board::kPulseState;
         return set(static_cast<uint8_t>(port & 0xFF), position, command, std::string(1, static_cast<char>(value & 0xFF)));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetFSPulse(uint8_t position, uint8_t a, uint8_t b, uint8_t c, uint8_t port) {
+tbcom_bool tbcom_impl_SetFSPulse(uint8_t position, uint8_t a, uint8_t b, uint8_t c, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         return set(port, position, board::kFsPulse,
                    std::string{static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)});
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetCTState(uint8_t position, int32_t state, uint8_t port) {
+tbcom_bool tbcom_impl_SetCTState(uint8_t position, int32_t state, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kSetCt, decimal(state)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetVoltState(uint8_t position, int32_t a, int32_t b, uint8_t port) {
+tbcom_bool tbcom_impl_SetVoltState(uint8_t position, int32_t a, int32_t b, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kSetVolt, decimal(a) + decimal(b)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetErrDisplay(uint8_t position, uint8_t port, const char* text) {
+tbcom_bool tbcom_impl_SetErrDisplay(uint8_t position, uint8_t port, const char* text) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kErrDisplay, TextIn(text)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL ResultDisplay(uint8_t position, uint8_t port, int32_t value) {
+tbcom_bool tbcom_impl_ResultDisplay(uint8_t position, uint8_t port, int32_t value) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kResultDisplay, bus::DisplayData(value)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL ChangeMeterInterface(uint8_t position, uint8_t port, int32_t value) {
+tbcom_bool tbcom_impl_ChangeMeterInterface(uint8_t position, uint8_t port, int32_t value) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kMeterInterface, bus::DisplayData(value)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetPWMPara(uint8_t position, double value, int32_t range, uint8_t port) {
+tbcom_bool tbcom_impl_SetPWMPara(uint8_t position, double value, int32_t range, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         const auto step = bus::PwmStep(value, range);
         return step && set(port, position, board::kPwmPara, bus::PwmData(*step));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetPWMState(uint8_t position, int32_t state, uint8_t port) {
+tbcom_bool tbcom_impl_SetPWMState(uint8_t position, int32_t state, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kPwmState, decimal(state)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetCheckDCState(uint8_t position, int32_t state, uint8_t port) {
+tbcom_bool tbcom_impl_SetCheckDCState(uint8_t position, int32_t state, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kCheckDc, decimal(state)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetDCValue(char** value, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_GetDCValue(char** value, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return get(value, port, position, board::kGetDc, bus::BoardField::DcValue); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetFCAddVolt(uint8_t position, int32_t state, uint8_t port) {
+tbcom_bool tbcom_impl_SetFCAddVolt(uint8_t position, int32_t state, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kSetFcAddVolt, decimal(state)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetFCAddVolt(char** state, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_GetFCAddVolt(char** state, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return get(state, port, position, board::kGetFcAddVolt, bus::BoardField::CharAt3); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetDCOutType(uint8_t position, int32_t type, uint8_t port) {
+tbcom_bool tbcom_impl_SetDCOutType(uint8_t position, int32_t type, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return set(port, position, board::kSetDcOutType, decimal(type)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetDCOutType(char** type, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_GetDCOutType(char** type, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return get(type, port, position, board::kGetDcOutType, bus::BoardField::CharAt3); });
 }
 

@@ -26,53 +26,53 @@ tbcom_bool handOver(char** result, const bus::ClockReading& r, size_t longest = 
 
 extern "C" {
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_Error_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port) {
+tbcom_bool tbcom_impl_Clock_Error_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         return OpenBench(port) && bus::StartPositionClock(position, kPositionStart, frequency, seconds);
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_SD_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port) {
+tbcom_bool tbcom_impl_Clock_SD_Start(uint8_t position, double frequency, int32_t seconds, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         return OpenBench(port) && bus::StartPositionClock(position, kLongStart, frequency, seconds);
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_Error_Read(char** result, double frequency, uint8_t mode, uint8_t position,
-                                                  uint8_t port) {
+tbcom_bool tbcom_impl_Clock_Error_Read(char** result, double frequency, uint8_t mode, uint8_t position,
+                                        uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!OpenBench(port)) return handOver(result, {});
         return handOver(result, bus::ReadPositionClock(position, frequency, mode));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Start(double frequency, int32_t seconds, uint8_t port) {
+tbcom_bool tbcom_impl_Clock_Test_Start(double frequency, int32_t seconds, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::StartClockUnit(kShortStart, frequency, seconds); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_StartL(double frequency, int32_t seconds, uint8_t port) {
+tbcom_bool tbcom_impl_Clock_Test_StartL(double frequency, int32_t seconds, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::StartClockUnit(kLongStart, frequency, seconds); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Read(char** result, uint8_t port) {
+tbcom_bool tbcom_impl_Clock_Test_Read(char** result, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!OpenBench(port)) return handOver(result, {});
         return handOver(result, bus::ReadClockUnitStatus(), kLongestStatus);
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_ReadL(char** result, double frequency, uint8_t mode, uint8_t port) {
+tbcom_bool tbcom_impl_Clock_Test_ReadL(char** result, double frequency, uint8_t mode, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!OpenBench(port)) return handOver(result, {});
         return handOver(result, bus::ReadClockUnit(frequency, mode));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Clock_Test_Stop(uint8_t port) {
+tbcom_bool tbcom_impl_Clock_Test_Stop(uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::StopClockUnit(); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SetRefClock(uint8_t state, uint8_t port) {
+tbcom_bool tbcom_impl_SetRefClock(uint8_t state, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return OpenBench(port) && bus::SetReferenceClock(state); });
 }
 

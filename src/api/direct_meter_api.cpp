@@ -19,16 +19,16 @@ constexpr int32_t kDone = -1, kFailed = 2;
 
 extern "C" {
 
-TBCOM_API void TBCOM_CALL Set_DD7400_Baud(int32_t baud) {
+void tbcom_impl_Set_DD7400_Baud(int32_t baud) {
     tbcom::api::GuardVoid([&] { sm::stdState().dd7400Baud = std::to_string(baud); });
 }
 
-TBCOM_API double TBCOM_CALL StrToFloat_DD7400(const char* text) {
+double tbcom_impl_StrToFloat_DD7400(const char* text) {
     return Guard<double>(0, [&] { return sm::DecodeD(TextIn(text)).value_or(0); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Comm_DD7400_All(char** reply, const char* commands, uint8_t wait, const char* model,
-                                                uint8_t port) {
+tbcom_bool tbcom_impl_Comm_DD7400_All(char** reply, const char* commands, uint8_t wait, const char* model,
+                                      uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         auto& bench = tbcom::core::state();
         bench.benchPortNumber = port;
@@ -43,8 +43,8 @@ TBCOM_API tbcom_bool TBCOM_CALL Comm_DD7400_All(char** reply, const char* comman
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL OperationHC_Fun(int32_t, const char* portText, const char* code, int32_t command,
-                                             int32_t, char** slots) {
+int32_t tbcom_impl_OperationHC_Fun(int32_t, const char* portText, const char* code, int32_t command,
+                                   int32_t, char** slots) {
     return Guard<int32_t>(kFailed, [&] {
         if (TextIn(code) != "55" || command != 3) return kDone;
         auto port = tbcom::api::PortFromText(portText);
@@ -62,7 +62,7 @@ TBCOM_API int32_t TBCOM_CALL OperationHC_Fun(int32_t, const char* portText, cons
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL OperationHC_Free(char** slots) {
+int32_t tbcom_impl_OperationHC_Free(char** slots) {
     return Guard<int32_t>(0, [&] { return inst::ReleaseReadingSlots(slots); });
 }
 

@@ -25,22 +25,22 @@ constexpr int32_t kGFail = 2;
 
 extern "C" {
 
-TBCOM_API tbcom_bool TBCOM_CALL Error_Start(uint8_t position, double meterConstant, uint8_t circles, uint8_t port) {
+tbcom_bool tbcom_impl_Error_Start(uint8_t position, double meterConstant, uint8_t circles, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!bus::ValidPosition(position)) return false;
         return tbcom::api::OpenBench(port) && bus::StartError(position, meterConstant, circles);
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Error_StartL(int32_t position, double meterConstant, int32_t circles, uint8_t port) {
+tbcom_bool tbcom_impl_Error_StartL(int32_t position, double meterConstant, int32_t circles, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!bus::ValidPosition(position)) return false;
         return tbcom::api::OpenBench(port) && bus::StartError(static_cast<uint8_t>(position), meterConstant, circles);
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double meterConstant, double correction,
-                                                     int32_t circles, uint8_t port) {
+tbcom_bool tbcom_impl_Error_Start_Correct(uint8_t position, double meterConstant, double correction,
+                                           int32_t circles, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!bus::ValidPosition(position)) return false;
         return tbcom::api::OpenBench(port) &&
@@ -48,7 +48,7 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_Start_Correct(uint8_t position, double met
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Error_Read(char** result, uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_Error_Read(char** result, uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!bus::ValidPosition(position)) return false;
         if (!tbcom::api::OpenBench(port)) return false;
@@ -57,23 +57,23 @@ TBCOM_API tbcom_bool TBCOM_CALL Error_Read(char** result, uint8_t position, uint
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Error_Clear(uint8_t port) {
+tbcom_bool tbcom_impl_Error_Clear(uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return tbcom::api::OpenBench(port) && bus::ClearAll(); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL ErrorClear(uint8_t position, uint8_t port) {
+tbcom_bool tbcom_impl_ErrorClear(uint8_t position, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!bus::ValidPosition(position)) return false;
         return tbcom::api::OpenBench(port) && bus::ClearPosition(position);
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Error_Reset(uint8_t port) {
+tbcom_bool tbcom_impl_Error_Reset(uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return tbcom::api::OpenBench(port) && bus::ResetAll(); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t command, const char* data,
-                                           char** reply) {
+tbcom_bool tbcom_impl_ErrorComm(uint8_t port, uint8_t address, uint8_t command, const char* data,
+                                 char** reply) {
     return Guard<tbcom_bool>(0, [&] {
         if (!tbcom::api::OpenBench(port)) return false;
         const std::string r = bus::PassThrough(address, command, TextIn(data));
@@ -81,14 +81,14 @@ TBCOM_API tbcom_bool TBCOM_CALL ErrorComm(uint8_t port, uint8_t address, uint8_t
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL ErrorComm1(uint8_t port, uint8_t address, uint8_t command, const char* data) {
+tbcom_bool tbcom_impl_ErrorComm1(uint8_t port, uint8_t address, uint8_t command, const char* data) {
     return Guard<tbcom_bool>(0, [&] {
         return tbcom::api::OpenBench(port) && !bus::HasRecvBad(bus::PassThrough(address, command, TextIn(data)));
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL ErrorCircles_gFun(const char* port, int32_t position, int32_t circles,
-                                               int32_t stdPulses, int32_t, const char** code, int32_t) {
+int32_t tbcom_impl_ErrorCircles_gFun(const char* port, int32_t position, int32_t circles,
+                                     int32_t stdPulses, int32_t, const char** code, int32_t) {
     return Guard<int32_t>(kGFail, [&] {
         if (!bus::ValidPosition(position)) return kGFail;
         auto n = tbcom::api::PortFromText(port);
@@ -99,8 +99,8 @@ TBCOM_API int32_t TBCOM_CALL ErrorCircles_gFun(const char* port, int32_t positio
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL ErrorPules_gFun(const char* port, int32_t mode, int32_t position, int32_t, int32_t,
-                                             const char** pair) {
+int32_t tbcom_impl_ErrorPules_gFun(const char* port, int32_t mode, int32_t position, int32_t, int32_t,
+                                   const char** pair) {
     return Guard<int32_t>(kGFail, [&] {
         if (!bus::ValidPosition(position)) return kGFail;
         if (mode != 2) return kGFail;
@@ -115,8 +115,8 @@ TBCOM_API int32_t TBCOM_CALL ErrorPules_gFun(const char* port, int32_t mode, int
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL ErrorOrder_gFun(const char* port, int32_t order, int32_t position, int32_t,
-                                             const char** pair) {
+int32_t tbcom_impl_ErrorOrder_gFun(const char* port, int32_t order, int32_t position, int32_t,
+                                   const char** pair) {
     return Guard<int32_t>(kGFail, [&] {
         if (!bus::ValidPosition(position)) return kGFail;
         auto n = tbcom::api::PortFromText(port);

@@ -20,8 +20,8 @@ std::optional<std::array<T, 3>> FirstThree(const T* p, int32_t high) {
 
 extern "C" {
 
-TBCOM_API void TBCOM_CALL Set_Harmonic_Data(const double* a, int32_t aHigh, const int32_t* b, int32_t bHigh,
-                                             const double* c, int32_t cHigh, const double* d, int32_t dHigh) {
+void tbcom_impl_Set_Harmonic_Data(const double* a, int32_t aHigh, const int32_t* b, int32_t bHigh,
+                                   const double* c, int32_t cHigh, const double* d, int32_t dHigh) {
     GuardVoid([&] {
         auto ta = FirstThree(a, aHigh);
         auto tb = FirstThree(b, bHigh);
@@ -31,11 +31,11 @@ TBCOM_API void TBCOM_CALL Set_Harmonic_Data(const double* a, int32_t aHigh, cons
     });
 }
 
-TBCOM_API void TBCOM_CALL Set_Harmonic_Data1(double a, int32_t b, double c, double d) {
+void tbcom_impl_Set_Harmonic_Data1(double a, int32_t b, double c, double d) {
     GuardVoid([&] { drv::SetHarmonicData({a, 0, 0}, {b, 0, 0}, {c, 0, 0}, {d, 0, 0}); });
 }
 
-TBCOM_API void TBCOM_CALL SetHarmValue(const char* key, int32_t order, double content, double phase) {
+void tbcom_impl_SetHarmValue(const char* key, int32_t order, double content, double phase) {
     GuardVoid([&] { drv::AddHarmValue(tbcom::api::TextIn(key), order, content, phase); });
 }
 

@@ -14,6 +14,9 @@
 
 #define TBCOM_BUILDING 1
 #include "tbcom.h"
+// The export bodies' internal names (generated from the header), so a body
+// whose arguments differ from its prototype does not compile.
+#include "export_impl.h"
 
 namespace tbcom::api {
 

@@ -35,59 +35,59 @@ tbcom_bool ReceiveInto(tbcom_handle handle, char** data, F&& receive) {
 
 extern "C" {
 
-TBCOM_API tbcom_bool TBCOM_CALL Open485CommPort(tbcom_handle* handle, const char* settings, uint8_t port) {
+tbcom_bool tbcom_impl_Open485CommPort(tbcom_handle* handle, const char* settings, uint8_t port) {
     if (!handle) return 0;
     return Guard<tbcom_bool>(0, [&] { return mc::OpenMeterPort(*handle, TextIn(settings), port) ? 1 : 0; });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Close485CommPort(tbcom_handle* handle) {
+tbcom_bool tbcom_impl_Close485CommPort(tbcom_handle* handle) {
     if (handle) GuardVoid([&] { mc::CloseMeterPort(*handle); });
     return 1;
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Set485CommPort(tbcom_handle* handle, const char* settings) {
+tbcom_bool tbcom_impl_Set485CommPort(tbcom_handle* handle, const char* settings) {
     if (handle) GuardVoid([&] { mc::ReconfigureMeterPort(*handle, TextIn(settings)); });
     return 1;
 }
 
-TBCOM_API void TBCOM_CALL Set485ByteDealy(int32_t milliseconds) { mc::meterPortState().byteDelay = milliseconds; }
+void tbcom_impl_Set485ByteDealy(int32_t milliseconds) { mc::meterPortState().byteDelay = milliseconds; }
 
-TBCOM_API tbcom_bool TBCOM_CALL Send485Data(tbcom_handle handle, const char* hex) {
+tbcom_bool tbcom_impl_Send485Data(tbcom_handle handle, const char* hex) {
     return Guard<tbcom_bool>(0, [&] { return mc::SendHex(handle, TextIn(hex)) ? 1 : 0; });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Recv485Data(tbcom_handle handle, char** data, int32_t length) {
+tbcom_bool tbcom_impl_Recv485Data(tbcom_handle handle, char** data, int32_t length) {
     return ReceiveInto(handle, data, [&] { return mc::ReceiveRaw(handle, length); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Recv645Data(tbcom_handle handle, char** data) {
+tbcom_bool tbcom_impl_Recv645Data(tbcom_handle handle, char** data) {
     return ReceiveInto(handle, data, [&] { return mc::ReceiveDlt(handle, mc::kMode645); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Recv645Data1(tbcom_handle handle, char** data) {
+tbcom_bool tbcom_impl_Recv645Data1(tbcom_handle handle, char** data) {
     return ReceiveInto(handle, data, [&] { return mc::ReceiveDlt(handle, mc::kMode645AcceptError); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Recv698Data(tbcom_handle handle, char** data) {
+tbcom_bool tbcom_impl_Recv698Data(tbcom_handle handle, char** data) {
     return ReceiveInto(handle, data, [&] { return mc::ReceiveDlt(handle, mc::kMode698); });
 }
 
-TBCOM_API void TBCOM_CALL SetHDLCPara(int32_t lower, int32_t upper, int32_t client) {
+void tbcom_impl_SetHDLCPara(int32_t lower, int32_t upper, int32_t client) {
     auto& params = mc::meterPortState().hdlcParams;
     params[0] = lower;
     params[1] = upper;
     params[2] = client;
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL SendHDLCData(tbcom_handle handle, const char* hex) {
+tbcom_bool tbcom_impl_SendHDLCData(tbcom_handle handle, const char* hex) {
     return Guard<tbcom_bool>(0, [&] { return mc::SendHdlc(handle, TextIn(hex)) ? 1 : 0; });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL RecvHDLCData(tbcom_handle handle, char** data) {
+tbcom_bool tbcom_impl_RecvHDLCData(tbcom_handle handle, char** data) {
     return ReceiveInto(handle, data, [&] { return mc::ReceiveHdlc(handle); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Read_SerialNumber(char** id, int32_t /*reserved*/, uint8_t port) {
+tbcom_bool tbcom_impl_Read_SerialNumber(char** id, int32_t /*reserved*/, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         const auto ident = mc::ReadSerialNumber(port);
         if (!ident) return 0;

@@ -58,46 +58,46 @@ std::optional<uint8_t> byteText(const char* p) {
 
 extern "C" {
 
-TBCOM_API int32_t TBCOM_CALL Adjust_UI(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
-                                        double u, double i, const char* phase, const char* pf, const char* model,
-                                        uint8_t port) {
+int32_t tbcom_impl_Adjust_UI(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
+                              double u, double i, const char* phase, const char* pf, const char* model,
+                              uint8_t port) {
     return adjust(mode, un, ib, f, seq, dir, {u}, {i}, TextIn(phase), TextIn(pf), model, port);
 }
 
-TBCOM_API int32_t TBCOM_CALL Adjust_VA(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
-                                        double u, double i, const char* phase, const char* pf, const char* model,
-                                        uint8_t port) {
+int32_t tbcom_impl_Adjust_VA(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
+                              double u, double i, const char* phase, const char* pf, const char* model,
+                              uint8_t port) {
     return adjust(mode, un, ib, f, seq, dir, {u}, {i}, TextIn(phase), TextIn(pf), model, port, false);
 }
 
-TBCOM_API int32_t TBCOM_CALL Adjust_UI1(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
-                                         double ua, double ub, double uc, double i, const char* phase, const char* pf,
-                                         const char* model, uint8_t port) {
+int32_t tbcom_impl_Adjust_UI1(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
+                               double ua, double ub, double uc, double i, const char* phase, const char* pf,
+                               const char* model, uint8_t port) {
     return adjust(mode, un, ib, f, seq, dir, {ua, ub, uc}, {i}, TextIn(phase), TextIn(pf), model, port);
 }
 
-TBCOM_API int32_t TBCOM_CALL Adjust_UI2(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
-                                         double ua, double ub, double uc, double ia, double ibp, double ic,
-                                         const char* phase, const char* pf, const char* model, uint8_t port) {
+int32_t tbcom_impl_Adjust_UI2(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
+                               double ua, double ub, double uc, double ia, double ibp, double ic,
+                               const char* phase, const char* pf, const char* model, uint8_t port) {
     return adjust(mode, un, ib, f, seq, dir, {ua, ub, uc}, {ia, ibp, ic}, TextIn(phase), TextIn(pf), model, port);
 }
 
-TBCOM_API int32_t TBCOM_CALL Adjust_UI3(int32_t mode, double f, uint8_t seq, uint8_t dir, double un, double ib,
-                                         const char* phase, double angle, const char* model, uint8_t port) {
+int32_t tbcom_impl_Adjust_UI3(int32_t mode, double f, uint8_t seq, uint8_t dir, double un, double ib,
+                               const char* phase, double angle, const char* model, uint8_t port) {
     return adjust(mode, un, ib, f, seq, dir, {100, 100, 100}, {100, 100, 100}, TextIn(phase), threeTimes(angle),
                   model, port);
 }
 
-TBCOM_API int32_t TBCOM_CALL Adjust_UI4(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
-                                         double ua, double ub, double uc, double ia, double ibp, double ic,
-                                         const char* phase, double angle, const char* model, uint8_t port) {
+int32_t tbcom_impl_Adjust_UI4(int32_t mode, double un, double ib, double f, uint8_t seq, uint8_t dir,
+                               double ua, double ub, double uc, double ia, double ibp, double ic,
+                               const char* phase, double angle, const char* model, uint8_t port) {
     return adjust(mode, un, ib, f, seq, dir, {ua, ub, uc}, {ia, ibp, ic}, TextIn(phase), threeTimes(angle), model,
                   port);
 }
 
-TBCOM_API int32_t TBCOM_CALL Adjust_CUST(int32_t mode, double f, double ua, double ub, double uc, double ia, double ib,
-                                          double ic, double angleUb, double angleUc, double angleIa, double angleIb,
-                                          double angleIc, const char* model, uint8_t port) {
+int32_t tbcom_impl_Adjust_CUST(int32_t mode, double f, double ua, double ub, double uc, double ia, double ib,
+                                double ic, double angleUb, double angleUc, double angleIa, double angleIb,
+                                double angleIc, const char* model, uint8_t port) {
     return Guard<int32_t>(0, [&] {
         const std::string phase = general(angleUb) + "," + general(angleUc);
         const std::string pf = general(angleIa) + "," + general(angleIb) + "," + general(angleIc);
@@ -106,35 +106,35 @@ TBCOM_API int32_t TBCOM_CALL Adjust_CUST(int32_t mode, double f, double ua, doub
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL TORVA_I(double current, double f, uint8_t port) {
+int32_t tbcom_impl_TORVA_I(double current, double f, uint8_t port) {
     return adjust(0, 100, 10, f, 0, 0, {0}, {current * 10}, "H", "1.0", "TORVA", port);
 }
 
-TBCOM_API int32_t TBCOM_CALL Power_Off(uint8_t port) {
+int32_t tbcom_impl_Power_Off(uint8_t port) {
     return Guard<int32_t>(0, [&] { return static_cast<int32_t>(src::Power_Off(port)); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Power_Pause(uint8_t port) {
+tbcom_bool tbcom_impl_Power_Pause(uint8_t port) {
     return Guard<tbcom_bool>(0, [&] { return tbcom_bool{src::Power_Pause(port)}; });
 }
 
-TBCOM_API int32_t TBCOM_CALL SourceClear_Fun(const char* port) {
+int32_t tbcom_impl_SourceClear_Fun(const char* port) {
     return Guard<int32_t>(2, [&] {
         auto p = tbcom::api::PortFromText(port);
         return p && src::SourceClear(*p, false) ? -1 : 2;
     });
 }
 
-TBCOM_API void TBCOM_CALL Source_Pause_gSub(const char* port) {
+void tbcom_impl_Source_Pause_gSub(const char* port) {
     GuardVoid([&] {
         if (auto p = tbcom::api::PortFromText(port)) src::SourceClear(*p, true);
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL OutPutData_gSub(int32_t wait, int32_t, const char* port, int32_t wiringCode,
-                                              int32_t reverse, uint8_t sequence, float un, float ib, float f,
-                                              const char* element, int32_t iPercent, const char* pf, int32_t, int32_t,
-                                              int32_t, int32_t) {
+int32_t tbcom_impl_OutPutData_gSub(int32_t wait, int32_t, const char* port, int32_t wiringCode,
+                                    int32_t reverse, uint8_t sequence, float un, float ib, float f,
+                                    const char* element, int32_t iPercent, const char* pf, int32_t, int32_t,
+                                    int32_t, int32_t) {
     return Guard<int32_t>(2, [&] {
         auto p = tbcom::api::PortFromText(port);
         if (!p) return int32_t{2};
@@ -152,17 +152,17 @@ TBCOM_API int32_t TBCOM_CALL OutPutData_gSub(int32_t wait, int32_t, const char* 
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL RaiseVA(int32_t, float a, float b, float c, int32_t, float d, float e, float f) {
+int32_t tbcom_impl_RaiseVA(int32_t, float a, float b, float c, int32_t, float d, float e, float f) {
     GuardVoid([&] { src::RaiseVA(a, b, c, d, e, f); });
     return -1;
 }
 
-TBCOM_API int32_t TBCOM_CALL Mini_Adjust(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint8_t port) {
+int32_t tbcom_impl_Mini_Adjust(uint8_t a, uint8_t b, uint8_t c, uint8_t d, uint8_t port) {
     return Guard<int32_t>(0, [&] { return src::FineAdjust(port, a, b, c, d) ? 1 : 0; });
 }
 
-TBCOM_API int32_t TBCOM_CALL AdjustMove_Fun(const char* port, int32_t, const char* c, const char* d, const char* a,
-                                             const char* b) {
+int32_t tbcom_impl_AdjustMove_Fun(const char* port, int32_t, const char* c, const char* d, const char* a,
+                                   const char* b) {
     return Guard<int32_t>(2, [&] {
         auto p = tbcom::api::PortFromText(port);
         auto va = byteText(a), vb = byteText(b), vc = byteText(c), vd = byteText(d);
@@ -171,7 +171,7 @@ TBCOM_API int32_t TBCOM_CALL AdjustMove_Fun(const char* port, int32_t, const cha
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL GetPhaseVolt(double u1, double u2, double u3, double* p1, double* p2, double* p3) {
+tbcom_bool tbcom_impl_GetPhaseVolt(double u1, double u2, double u3, double* p1, double* p2, double* p3) {
     return Guard<tbcom_bool>(0, [&] {
         std::array<double, 3> r{0, 0, 0};
         if (!(u1 + u2 + u3 <= 0)) {
@@ -186,12 +186,12 @@ TBCOM_API tbcom_bool TBCOM_CALL GetPhaseVolt(double u1, double u2, double u3, do
     });
 }
 
-TBCOM_API int32_t TBCOM_CALL Set_VoltPara(double d1, double d2, double d3, double d4, double d5, int32_t n) {
+int32_t tbcom_impl_Set_VoltPara(double d1, double d2, double d3, double d4, double d5, int32_t n) {
     GuardVoid([&] { src::Set_VoltPara(d1, d2, d3, d4, d5, n); });
     return 1;
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Power_Revise(void) {
+tbcom_bool tbcom_impl_Power_Revise(void) {
     return Guard<tbcom_bool>(0, [&] { return tbcom_bool{src::Power_Revise()}; });
 }
 

@@ -20,8 +20,8 @@ std::uint8_t lowByte(int32_t v) { return static_cast<std::uint8_t>(static_cast<s
 
 extern "C" {
 
-TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Start(tbcom_handle handle, int32_t address, int32_t selector,
-                                                 int32_t value) {
+tbcom_bool tbcom_impl_PulseBoard_Start(tbcom_handle handle, int32_t address, int32_t selector,
+                                       int32_t value) {
     return Guard<tbcom_bool>(0, [&] {
         if (value < 0 || value > 0xFFFF) return false;
         return inst::PulseBoardCommand(handle, lowByte(address), true, lowByte(selector),
@@ -29,11 +29,11 @@ TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Start(tbcom_handle handle, int32_t ad
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Stop(tbcom_handle handle, int32_t address) {
+tbcom_bool tbcom_impl_PulseBoard_Stop(tbcom_handle handle, int32_t address) {
     return Guard<tbcom_bool>(0, [&] { return inst::PulseBoardCommand(handle, lowByte(address), false, 0, 0); });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Read(tbcom_handle handle, int32_t address, char** counters) {
+tbcom_bool tbcom_impl_PulseBoard_Read(tbcom_handle handle, int32_t address, char** counters) {
     return Guard<tbcom_bool>(0, [&] {
         auto text = inst::PulseBoardCounters(handle, lowByte(address));
         TextOut(counters, text.value_or(""), kMaxCountersText);
@@ -41,8 +41,8 @@ TBCOM_API tbcom_bool TBCOM_CALL PulseBoard_Read(tbcom_handle handle, int32_t add
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Read_Reg(char** registers, tbcom_handle handle, int32_t address, int32_t first,
-                                         int32_t count) {
+tbcom_bool tbcom_impl_Read_Reg(char** registers, tbcom_handle handle, int32_t address, int32_t first,
+                               int32_t count) {
     return Guard<tbcom_bool>(0, [&] {
         std::optional<std::string> text;
         if (first >= 0 && first <= 0xFFFF && count >= 1 && count <= inst::kMaxReadRegisters)

@@ -15,19 +15,19 @@ constexpr size_t kMaxRegisterValueText = 12;
 
 extern "C" {
 
-TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register(const char* reg, const char* value, uint8_t port) {
+tbcom_bool tbcom_impl_Set_LX7000_Register(const char* reg, const char* value, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         return tbcom::api::OpenBench(port) && inst::SetLxRegister(TextIn(reg), TextIn(value));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Set_LX7000_Register_More(const char* target, const char* value, uint8_t port) {
+tbcom_bool tbcom_impl_Set_LX7000_Register_More(const char* target, const char* value, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         return tbcom::api::OpenBench(port) && inst::SetLxRegisterMore(TextIn(target), TextIn(value));
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Read_LX7000_Register(char** value, const char* target, uint8_t port) {
+tbcom_bool tbcom_impl_Read_LX7000_Register(char** value, const char* target, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!tbcom::api::OpenBench(port)) return false;
         auto text = inst::ReadLxRegister(TextIn(target));

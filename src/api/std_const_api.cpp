@@ -4,7 +4,7 @@
 
 extern "C" {
 
-TBCOM_API double TBCOM_CALL GetStdConstByModel(double voltage, double current, const char* model) {
+double tbcom_impl_GetStdConstByModel(double voltage, double current, const char* model) {
     return tbcom::api::Guard<double>(0, [&] {
         return tbcom::stdmeter::StdConstByModel(voltage, current, tbcom::api::TextIn(model));
     });

@@ -30,7 +30,7 @@ void WriteReading(char** data, const std::string& text) {
 
 extern "C" {
 
-TBCOM_API tbcom_bool TBCOM_CALL StdMeter_Read(char** data, const char* model, uint8_t port) {
+tbcom_bool tbcom_impl_StdMeter_Read(char** data, const char* model, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         const std::string request = (data && *data) ? std::string(*data) : std::string();
         if (!openForReading(port, model)) return tbcom_bool{0};
@@ -40,7 +40,7 @@ TBCOM_API tbcom_bool TBCOM_CALL StdMeter_Read(char** data, const char* model, ui
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL StdMeter_Read_Direct(char** data, const char* model, uint8_t port) {
+tbcom_bool tbcom_impl_StdMeter_Read_Direct(char** data, const char* model, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!openForReading(port, model)) return tbcom_bool{0};
         sm::ReadOutcome r = sm::StdMeterReadDirect();
@@ -49,7 +49,7 @@ TBCOM_API tbcom_bool TBCOM_CALL StdMeter_Read_Direct(char** data, const char* mo
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double* u, double* i, const char* model, uint8_t port) {
+tbcom_bool tbcom_impl_ReadVoltCur(double* u, double* i, const char* model, uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         tbcom::core::state().stdMeterModel = TextIn(model);
         if (!tbcom::api::OpenBench(port)) return tbcom_bool{0};
@@ -60,8 +60,8 @@ TBCOM_API tbcom_bool TBCOM_CALL ReadVoltCur(double* u, double* i, const char* mo
     });
 }
 
-TBCOM_API tbcom_bool TBCOM_CALL Set_StdMeter_Channel(const char* model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
-                                                      uint8_t port) {
+tbcom_bool tbcom_impl_Set_StdMeter_Channel(const char* model, uint8_t a, uint8_t b, uint8_t c, uint8_t d,
+                                            uint8_t port) {
     return Guard<tbcom_bool>(0, [&] {
         if (!tbcom::api::OpenBench(port)) return tbcom_bool{0};
         return tbcom_bool{sm::SetStdMeterChannel(TextIn(model), a, b, c, d)};
