@@ -22,6 +22,7 @@ struct Sink {
     // Entry times of the calls in progress, to show each call's duration.
     std::uint32_t callStartMs[8] = {};
     int depth = 0;
+    std::uint64_t lines = 0;
 };
 Sink g_sink;
 
@@ -52,7 +53,10 @@ void Emit(std::uint32_t atMs, const std::string& text) noexcept {
              std::fflush(g_sink.file) == 0;
     } catch (...) {
     }
-    if (!ok) Finish();
+    if (ok)
+        ++g_sink.lines;
+    else
+        Finish();
 }
 
 void Start(std::FILE* file, bool owned) noexcept {
@@ -81,6 +85,8 @@ void Start(std::FILE* file, bool owned) noexcept {
 namespace detail {
 
 std::uint32_t NowMs() noexcept { return platform::underlying().timeMs(); }
+
+std::uint64_t LinesWritten() noexcept { return g_sink.lines; }
 
 void WriteLine(std::uint32_t atMs, const std::string& text) noexcept {
     if (!On()) return;

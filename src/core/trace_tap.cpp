@@ -6,10 +6,13 @@
 // while reads on the same port follow each other with no other event between
 // them and no gap longer than three character times (at least 5 ms); the
 // burst carries the time of its first read. Settings are reported when they
-// change or are refused, and shown on every burst line.
+// change or are refused, and shown on every burst line. Two purges of one
+// port in a row show as one line, and a port that cannot be opened is shown
+// once until it opens.
 #include <algorithm>
 #include <map>
 #include <new>
+#include <set>
 
 #include "core/trace.h"
 #include "core/trace_tap.h"
@@ -76,7 +79,10 @@ struct PendingRead {
 class Tap : public platform::Platform {
 public:
     std::map<PortHandle, Port> ports;
+    std::set<int> failedOpens;
     PendingRead pending;
+    PortHandle purged = 0;  // the port of the last purge line, written as line linesAtPurge
+    std::uint64_t linesAtPurge = 0;
 
     static Platform& os() { return platform::underlying(); }
 
@@ -135,10 +141,13 @@ public:
         Guard([&] {
             char buf[64];
             if (!h) {
-                std::snprintf(buf, sizeof buf, "COM%d open failed", comNumber);
+                // The library retries a missing port on every call: once is enough.
+                if (!failedOpens.insert(comNumber).second) return;
+                std::snprintf(buf, sizeof buf, "COM%d open failed (shown once until it opens)", comNumber);
                 WriteLine(now, std::string("  ") + buf);
                 return;
             }
+            failedOpens.erase(comNumber);
             ports[h] = Port{comNumber, {}, false};
             std::snprintf(buf, sizeof buf, "COM%d open (handle 0x%X), ", comNumber, static_cast<unsigned>(h));
             WriteLine(now, "  " + (buf + settingsText(h)));
@@ -162,7 +171,13 @@ public:
         return ok;
     }
     void serialPurge(PortHandle h) override {
-        Guard([&] { WriteLine(NowMs(), "  " + label(h) + " purge"); });
+        Guard([&] {
+            // A purge right after a purge of the same port changes nothing: one line.
+            if (h == purged && LinesWritten() == linesAtPurge) return;
+            WriteLine(NowMs(), "  " + label(h) + " purge");
+            purged = h;
+            linesAtPurge = LinesWritten();
+        });
         os().serialPurge(h);
     }
     int serialQueued(PortHandle h) override { return os().serialQueued(h); }
@@ -224,6 +239,7 @@ bool TapStart() noexcept {
     Tap* t = TheTap();
     if (!t) return false;
     t->ports.clear();
+    t->failedOpens.clear();
     t->pending = PendingRead{};
     platform::setTap(t);
     return true;

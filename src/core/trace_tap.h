@@ -13,6 +13,8 @@ std::uint32_t NowMs() noexcept;
 // Writes one line stamped with `atMs`. Writes the tap's pending received
 // burst first, so that lines stay in the order things happened.
 void WriteLine(std::uint32_t atMs, const std::string& text) noexcept;
+// Lines written since the trace opened.
+std::uint64_t LinesWritten() noexcept;
 // Writes one line as it stands (the tap's pending burst itself).
 void EmitRaw(std::uint32_t atMs, const std::string& text) noexcept;
 

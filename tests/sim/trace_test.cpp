@@ -107,6 +107,21 @@ TEST_F(TraceTest, CallsShowArgumentsResultAndDuration) {
     EXPECT_EQ(t.find(duration), end + 19) << t;
 }
 
+TEST_F(TraceTest, RepeatedFailedOpensAndPurgesShowOnce) {
+    ASSERT_TRUE(trace::OpenFile(path));
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(Error_Start(1, 1200, 2, 3), 1);  // each tries the unset VN-74 port
+    trace::Close();
+    const std::string t = contents();
+    auto count = [&](const std::string& part) {
+        int n = 0;
+        for (size_t at = t.find(part); at != std::string::npos; at = t.find(part, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("COM0 open failed"), 1) << t;
+    EXPECT_EQ(count("COM3 purge\n"), 2) << t;  // the opening's purge and the first write's make one
+    EXPECT_EQ(count("COM3 -> "), 2) << t;
+}
+
 TEST_F(TraceTest, OffWritesNothingAndLeavesThePlatformUntouched) {
     ASSERT_TRUE(trace::OpenFile(path));
     trace::Close();
