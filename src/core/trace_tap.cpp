@@ -4,8 +4,9 @@
 //
 // One line per write call; received bytes are gathered into one "<-" burst
 // while reads on the same port follow each other with no other event between
-// them and no gap longer than three character times (at least 5 ms); the
-// burst carries the time of its first read. Settings are reported when they
+// them and no gap longer than three character times, and at least 20 ms
+// (USB serial adapters hand over what they received every 16 ms); the burst
+// carries the time of its first read. Settings are reported when they
 // change or are refused, and shown on every burst line. Two purges of one
 // port in a row show as one line, and a port that cannot be opened is shown
 // once until it opens.
@@ -26,6 +27,8 @@ using platform::SerialSettings;
 
 // Bytes shown per burst line; the count always gives the whole length.
 constexpr std::size_t kMaxShown = 2048;
+// Reads closer together than this (or three character times) make one burst.
+constexpr std::uint32_t kMinGapMs = 20;
 
 std::string SettingsText(const SerialSettings& s) {
     static const char kParity[] = "NOEMS";
@@ -126,7 +129,7 @@ public:
             pending.active = true;
             pending.h = h;
             pending.firstMs = now;
-            pending.gapMs = std::max<std::uint32_t>(5, s ? 3 * CharMs(*s) : 0);
+            pending.gapMs = std::max<std::uint32_t>(kMinGapMs, s ? 3 * CharMs(*s) : 0);
             pending.port = label(h);
             pending.settings = s ? SettingsText(*s) : std::string("?");
             pending.bytes.clear();
