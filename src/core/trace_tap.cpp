@@ -159,7 +159,11 @@ public:
     }
     bool serialGetSettings(PortHandle h, SerialSettings& out) override {
         const bool ok = os().serialGetSettings(h, out);
-        if (ok) Guard([&] { ports[h].settings = out, ports[h].settingsKnown = true; });
+        if (ok) Guard([&] {
+            Port& p = ports[h];
+            p.settings = out;
+            p.settingsKnown = true;
+        });
         return ok;
     }
     bool serialSetSettings(PortHandle h, const SerialSettings& s) override {
@@ -168,14 +172,19 @@ public:
         Guard([&] {
             Port& p = ports[h];
             if (ok && p.settingsKnown && p.settings == s) return;  // reported when it changes only
-            if (ok) p.settings = s, p.settingsKnown = true;
+            if (ok) {
+                p.settings = s;
+                p.settingsKnown = true;
+            }
             WriteLine(now, "  " + label(h) + " " + SettingsText(s) + (ok ? "" : " refused"));
         });
         return ok;
     }
     void serialPurge(PortHandle h) override {
         Guard([&] {
-            // A purge right after a purge of the same port changes nothing: one line.
+            // A purge right after a purge of the same port changes nothing: one
+            // line. Bytes read between them do count as something between.
+            TapFlush();
             if (h == purged && LinesWritten() == linesAtPurge) return;
             WriteLine(NowMs(), "  " + label(h) + " purge");
             purged = h;
