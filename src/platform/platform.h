@@ -88,9 +88,16 @@ public:
 };
 
 // The platform in force. Defaults to the OS implementation of this build.
+// Costs one pointer load: it is called on every serial operation and wait.
 Platform& current();
 // Replaces the platform (tests); nullptr restores the OS implementation.
 void install(Platform* p);
+// A decorator put in front of whatever is installed (the protocol trace):
+// while set, current() returns it, and it forwards to underlying(). nullptr
+// removes it.
+void setTap(Platform* tap);
+// The platform behind the tap: the installed one, else the OS implementation.
+Platform& underlying();
 // The OS implementation compiled into this build.
 Platform& native();
 
