@@ -90,14 +90,14 @@ TEST_F(TraceTest, AdjustShowsEveryFrameOfTheLineInOrderAtItsTime) {
 
 TEST_F(TraceTest, CallsShowArgumentsResultAndDuration) {
     ASSERT_TRUE(trace::OpenFile(path));
-    trace::CallStart("Error_Start", "1, 1200, 2, 3");
-    ASSERT_EQ(Error_Start(1, 1200, 2, 3), 1);
     bench.advance(0.25);
-    const std::uint32_t took = bench.clock.ms() - bench.clock.baseMs;
-    trace::CallEnd("Error_Start", "1");
+    const std::uint32_t before = bench.clock.ms();
+    ASSERT_EQ(Error_Start(1, 1200, 2, 3), 1);
+    const std::uint32_t took = bench.clock.ms() - before;
     trace::Close();
     const std::string t = contents();
-    const size_t call = t.find("     0.000 > Error_Start(1, 1200, 2, 3)\n"), write = t.find(" COM3 -> 9600 8N1  #");
+    const size_t call = t.find("     0.250 > Error_Start(position=1, meterConstant=1200, circles=2, port=3)\n");
+    const size_t write = t.find(" COM3 -> 9600 8N1  #");
     const size_t end = t.find("< Error_Start = 1  [0.");
     ASSERT_NE(call, std::string::npos) << t;
     EXPECT_LT(call, write);
