@@ -47,7 +47,8 @@ def outputs(export):
 
 def output_type(a):
     if a["kind"] == "text_ptr_out":
-        return "str" if a["size"] == 1 else f"tuple of {a['size']} str"
+        texts = "str" if a["size"] == 1 else f"tuple of {a['size']} str"
+        return texts + " (None where the library wrote no pointer)"
     if a["kind"] == "text_out":
         return f"str, at most {a['size']} characters"
     return PY_TYPES[a["kind"]]
