@@ -154,7 +154,11 @@ def parse_header(text):
             pos = m.end()
             continue
         if m.group(6):
-            # A blank line ends the doc comment it follows.
+            # A blank line ends the doc comment it follows; one standing
+            # between a family's title and its first export states the
+            # family's conventions.
+            if pending_doc and families and not any(e["family"] == family for e in exports):
+                families[-1]["doc"] = "\n\n".join(d for d in (families[-1]["doc"], pending_doc) if d)
             pending_doc = ""
             continue
         result, name, arglist = m.group(3), m.group(4), m.group(5)
