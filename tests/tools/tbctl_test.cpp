@@ -81,4 +81,24 @@ TEST(Tbctl, CallsPrintResultAndOutputsAndExitByTheResult) {
     }
 }
 
+// How each kind of result tells a failure, as help states it and the exit
+// status follows it.
+TEST(Tbctl, FailureRuleComesFromTheDocs) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Error_Read", "returns: byte, 1 = success; fails when it returns 0"},
+        {"Adjust_UI", "fails when it returns 0"},          // the family's doc
+        {"VBreak_Read", "fails when it returns -1"},
+        {"SourceClear_Fun", "succeeds only when it returns -1"},
+        {"ErrorPules_gFun", "succeeds only when it returns -1"},
+        {"RaiseVA", "never fails"},
+        {"OperationHC_Free", "never fails"},
+        {"GetStdConst", "returns: number; never fails"},
+    };
+    for (const auto& [name, rule] : cases) {
+        const Outcome r = Tbctl(std::string("help ") + name);
+        EXPECT_EQ(r.status, 0) << name;
+        EXPECT_NE(r.out.find(rule), std::string::npos) << name << "\n" << r.out;
+    }
+}
+
 }  // namespace
