@@ -127,5 +127,14 @@ awk 'length($0) != 1440 { bad = 1 } NR == 1 && substr($0, 1, 2) != "80" { bad = 
      NR == 2 && substr($0, 1, 2) != "11" { bad = 1 } END { exit bad || NR != 6 }' "$comdir/waves.txt" ||
     { echo "test-windows: the wave-type-4 tables are not what the host asked for" >&2; exit 1; }
 
+# tbctl.exe against benchsim: an output request, then a reading of it in a
+# second process (the bench keeps what the first one set).
+start_bench --std-meter kp3 --std-kind 5 --source kp --source-settle 1
+tbctl_out=$("$WINE64" "$W64/tbctl.exe" Adjust_UI 1 100 2 50 0 0 100 100 H 1.0 KP8707C-66 3 &&
+            "$WINE64" "$W64/tbctl.exe" StdMeter_Read KP8707C-66 3) &&
+    grep -q '^data=100\.0000,100\.0000,100\.0000,2\.0000,2\.0000,2\.0000,' <<<"$tbctl_out" ||
+    { echo "$tbctl_out" >&2; echo "test-windows: tbctl.exe did not set and read the output" >&2; exit 1; }
+stop_bench
+
 echo "test-windows: passed in $((SECONDS - started)) s;" \
      "tbcom.dll $(stat -c %s "$W32/tbcom.dll") bytes (32-bit), $(stat -c %s "$W64/tbcom.dll") bytes (64-bit)"

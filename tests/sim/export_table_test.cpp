@@ -67,6 +67,7 @@ TEST_F(ExportTableCalls, ArgumentErrorsSendNothing) {
         {"Error_Read", {"x1", "3"}, "position: 'x1' is not a byte 0..255"},
         {"SetStdConst", {"1,5"}, "value: '1,5' is not a number"},
         {"Dll_Port_Close", {"1"}, "Dll_Port_Close takes 0 arguments, 1 given"},
+        {"Set_Harmonic_Data", {"1,2", "2", "1,2,3", "2", "1,2,3", "2", "1,2,3", "2"}, "a: 2 values given, aHigh 2 reads 3"},
     };
     for (const auto& c : cases) {
         try {

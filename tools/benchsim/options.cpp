@@ -44,7 +44,8 @@ std::optional<double> floatArg(const std::string& text) {
 
 // Checks that need every option seen.
 std::optional<std::string> checkTogether(const Options& o) {
-    if (o.dir.empty()) return std::string("--dir is required");
+    if (o.needsDir && o.dir.empty()) return std::string("--dir is required");
+    if (!o.needsDir && !o.dir.empty()) return std::string("--dir has no use here (no terminals are made)");
     for (auto& m : o.meters)
         if (m.position < 1 || m.position > o.positions) return "--meter position out of range";
     for (int p : o.silent)

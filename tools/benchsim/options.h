@@ -24,6 +24,9 @@ struct ClockArg {
 
 struct Options {
     std::string dir;
+    // False where the bench runs inside the calling program (tbctl --sim):
+    // it has no terminals, so no folder for their links.
+    bool needsDir = true;
     int com = 3;
     int positions = 3;
     std::vector<MeterArg> meters;

@@ -162,6 +162,7 @@ const double* Call::doubleArray(int i) {
     Slot& s = slots_[i];
     s.reals.clear();
     for (const auto& v : SplitList(s.text)) s.reals.push_back(ParseReal(v, e_.args[i]));
+    checkArrayLength(i, s.reals.size());
     return s.reals.data();
 }
 const std::int32_t* Call::i32Array(int i) {
@@ -170,7 +171,22 @@ const std::int32_t* Call::i32Array(int i) {
     s.ints.clear();
     for (const auto& v : SplitList(s.text))
         s.ints.push_back(ParseInt<std::int32_t>(v, INT32_MIN, INT32_MAX, e_.args[i]));
+    checkArrayLength(i, s.ints.size());
     return s.ints.data();
+}
+
+// The library reads an array up to the index its <name>High argument gives:
+// a shorter list would have it read past the values typed.
+void Call::checkArrayLength(int i, std::size_t count) {
+    const std::string high = std::string(e_.args[i].name) + "High";
+    for (int k = 0; k < e_.argc; ++k) {
+        if (high != e_.args[k].name) continue;
+        const auto top = ParseInt<std::int32_t>(slots_[k].text, INT32_MIN, INT32_MAX, e_.args[k]);
+        if (top >= 0 && count <= static_cast<std::size_t>(top))
+            throw ArgError(std::string(e_.args[i].name) + ": " + std::to_string(count) + " value" +
+                           (count == 1 ? "" : "s") + " given, " + high + " " + std::to_string(top) +
+                           " reads " + std::to_string(top + 1LL));
+    }
 }
 
 void Call::finish() { collect(); }

@@ -124,6 +124,7 @@ private:
         std::vector<std::int32_t> ints;
     };
     bool isNull(int i) const { return (nullPointers >> i) & 1u; }
+    void checkArrayLength(int i, std::size_t count);
     void collect();
 
     const Export& e_;
