@@ -433,9 +433,11 @@ TBCOM_API int32_t TBCOM_CALL Adjust_CUST(int32_t mode, double frequency, double 
 TBCOM_API int32_t TBCOM_CALL TORVA_I(double current, double frequency, uint8_t port);
 /* All outputs to zero: 1 = written, 0 = failure. */
 TBCOM_API int32_t TBCOM_CALL Power_Off(uint8_t port);
-/* Currents to zero, voltages kept; 1 also before any request (nothing sent). */
+/* Currents to zero, voltages kept; 1 also before any request (nothing sent),
+ * 0 when the bench controller did not take the output. */
 TBCOM_API tbcom_bool TBCOM_CALL Power_Pause(uint8_t port);
-/* Zero output: -1 = done, 2 = the port cannot be opened. */
+/* Zero output: -1 = done, 2 = the port cannot be opened or the output was
+ * not taken by the bench controller. */
 TBCOM_API int32_t TBCOM_CALL SourceClear_Fun(const char *port);
 /* Voltages at their rated value, currents zero. */
 TBCOM_API void TBCOM_CALL Source_Pause_gSub(const char *port);
@@ -611,7 +613,8 @@ TBCOM_API tbcom_bool TBCOM_CALL Set485CommPort(tbcom_handle *handle, const char 
 /* Pause after every byte sent, ms (0; each byte is still its own write). */
 TBCOM_API void TBCOM_CALL Set485ByteDealy(int32_t milliseconds);
 /* Sends the bytes of the hex text one at a time with the byte delay. A text
- * that is not an even number of hex digits sends nothing and returns 0. */
+ * that is not an even number of hex digits sends nothing and returns 0; a
+ * byte the port refuses to take (its adapter is gone) ends the send with 0. */
 TBCOM_API tbcom_bool TBCOM_CALL Send485Data(tbcom_handle handle, const char *hex);
 /* Collects bytes until the text has at least `length` hex characters (it may
  * be longer); 0.5 s silence limit. Longest text: 2048 characters. */
