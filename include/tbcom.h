@@ -17,7 +17,8 @@
  *    zero), whatever a device replies. A text that would be longer is never
  *    written: the empty text is, and the call fails (the standard-meter reads
  *    cut their texts instead, as stated there). A NULL ref, or a NULL *ref,
- *    is not written.
+ *    is not written. A host that knows its buffers' size can state it with
+ *    SetTextBufferSize: every text is then also cut to fit it.
  *  - Texts are GBK byte strings where they are not ASCII; numbers in texts
  *    always use "." as the decimal separator.
  *  - The bench port number passed to any device function only takes effect
@@ -39,7 +40,8 @@
  *  - Integer arguments are range-checked before any arithmetic on them.
  *  - Additions to the bench's original interface (every other function here
  *    belongs to it): OperationHC_Free, which releases the slot buffers
- *    OperationHC_Fun allocated.
+ *    OperationHC_Fun allocated; SetTextBufferSize, which states the size of
+ *    the host's text-out buffers.
  */
 #ifndef TBCOM_H
 #define TBCOM_H
@@ -123,6 +125,14 @@ TBCOM_API void TBCOM_CALL Set_DoubleVRang(uint8_t flag);
 TBCOM_API void TBCOM_CALL Set_DoubleARang(uint8_t flag);
 /* Current range doubling parameter of the range choice (0). */
 TBCOM_API void TBCOM_CALL Set_DoubleARangBL(int32_t value);
+/* Addition: the size in bytes, terminator included, of every buffer the
+ * host passes for a text out from now on (0, the default: not stated, each
+ * function writes up to its longest text). With n >= 1 every text written
+ * into a host buffer is cut to its first n - 1 bytes and a zero; a call's
+ * result is the same as without the cut. A negative size returns 0 and
+ * changes nothing; otherwise 1. Buffers the library owns (OperationHC_Fun's
+ * slots, the "_gFun" code texts) are not affected. */
+TBCOM_API tbcom_bool TBCOM_CALL SetTextBufferSize(int32_t bytes);
 
 /* ---- Error tests -----------------------------------------------------------
  * Position p is bus address 0x41 + p; where position 0 is accepted it
