@@ -79,7 +79,8 @@ typedef uint8_t tbcom_bool;   /* 1 = success, 0 = failure */
 typedef uint32_t tbcom_handle; /* port handle, 0 = closed */
 
 /* ---- Frame and state ------------------------------------------------------
- * None of these touches a device or validates its argument. */
+ * None of these touches a device; none but SetTextBufferSize validates its
+ * argument. */
 
 /* Closes the bench port if open (the VN-74 port stays open). */
 TBCOM_API void TBCOM_CALL Dll_Port_Close(void);
