@@ -100,7 +100,8 @@ TEST(FaultMatrix, NullPointersAndNullBuffersWriteNothing) {
         for (int i = 0; i < e.argc; ++i)
             if (pointers >> i & 1u) specs.push_back({nullptr, 1u << i, 0});
         for (const fm::CallSpec& s : specs) {
-            SCOPED_TRACE(std::string(e.name) + " " + std::to_string(s.nullPointers) + "/" + std::to_string(s.nullBuffers));
+            SCOPED_TRACE(std::string(e.name) + " " + std::to_string(s.nullPointers) + "/" +
+                         std::to_string(s.nullBuffers));
             const fm::Run r = fm::Call(e, s);
             EXPECT_FALSE(r.overran);
             EXPECT_FALSE(r.busyAfter);
