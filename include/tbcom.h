@@ -17,7 +17,8 @@
  *    zero), whatever a device replies. A text that would be longer is never
  *    written: the empty text is, and the call fails (the standard-meter reads
  *    cut their texts instead, as stated there). A NULL ref, or a NULL *ref,
- *    is not written.
+ *    is not written. A host that knows its buffers' size can state it with
+ *    SetTextBufferSize: every text is then also cut to fit it.
  *  - Texts are GBK byte strings where they are not ASCII; numbers in texts
  *    always use "." as the decimal separator.
  *  - The bench port number passed to any device function only takes effect
@@ -39,7 +40,8 @@
  *  - Integer arguments are range-checked before any arithmetic on them.
  *  - Additions to the bench's original interface (every other function here
  *    belongs to it): OperationHC_Free, which releases the slot buffers
- *    OperationHC_Fun allocated.
+ *    OperationHC_Fun allocated; SetTextBufferSize, which states the size of
+ *    the host's text-out buffers.
  */
 #ifndef TBCOM_H
 #define TBCOM_H
@@ -77,7 +79,8 @@ typedef uint8_t tbcom_bool;   /* 1 = success, 0 = failure */
 typedef uint32_t tbcom_handle; /* port handle, 0 = closed */
 
 /* ---- Frame and state ------------------------------------------------------
- * None of these touches a device or validates its argument. */
+ * None of these touches a device; none but SetTextBufferSize validates its
+ * argument. */
 
 /* Closes the bench port if open (the VN-74 port stays open). */
 TBCOM_API void TBCOM_CALL Dll_Port_Close(void);
@@ -123,6 +126,14 @@ TBCOM_API void TBCOM_CALL Set_DoubleVRang(uint8_t flag);
 TBCOM_API void TBCOM_CALL Set_DoubleARang(uint8_t flag);
 /* Current range doubling parameter of the range choice (0). */
 TBCOM_API void TBCOM_CALL Set_DoubleARangBL(int32_t value);
+/* Addition: the size in bytes, terminator included, of every buffer the
+ * host passes for a text out from now on (0, the default: not stated, each
+ * function writes up to its longest text). With n >= 1 every text written
+ * into a host buffer is cut to its first n - 1 bytes and a zero; a call's
+ * result is the same as without the cut. A negative size returns 0 and
+ * changes nothing; otherwise 1. Buffers the library owns (OperationHC_Fun's
+ * slots, the "_gFun" code texts) are not affected. */
+TBCOM_API tbcom_bool TBCOM_CALL SetTextBufferSize(int32_t bytes);
 
 /* ---- Error tests -----------------------------------------------------------
  * Position p is bus address 0x41 + p; where position 0 is accepted it
@@ -433,9 +444,11 @@ TBCOM_API int32_t TBCOM_CALL Adjust_CUST(int32_t mode, double frequency, double 
 TBCOM_API int32_t TBCOM_CALL TORVA_I(double current, double frequency, uint8_t port);
 /* All outputs to zero: 1 = written, 0 = failure. */
 TBCOM_API int32_t TBCOM_CALL Power_Off(uint8_t port);
-/* Currents to zero, voltages kept; 1 also before any request (nothing sent). */
+/* Currents to zero, voltages kept; 1 also before any request (nothing sent),
+ * 0 when the bench controller did not take the output. */
 TBCOM_API tbcom_bool TBCOM_CALL Power_Pause(uint8_t port);
-/* Zero output: -1 = done, 2 = the port cannot be opened. */
+/* Zero output: -1 = done, 2 = the port cannot be opened or the output was
+ * not taken by the bench controller. */
 TBCOM_API int32_t TBCOM_CALL SourceClear_Fun(const char *port);
 /* Voltages at their rated value, currents zero. */
 TBCOM_API void TBCOM_CALL Source_Pause_gSub(const char *port);
@@ -611,7 +624,8 @@ TBCOM_API tbcom_bool TBCOM_CALL Set485CommPort(tbcom_handle *handle, const char 
 /* Pause after every byte sent, ms (0; each byte is still its own write). */
 TBCOM_API void TBCOM_CALL Set485ByteDealy(int32_t milliseconds);
 /* Sends the bytes of the hex text one at a time with the byte delay. A text
- * that is not an even number of hex digits sends nothing and returns 0. */
+ * that is not an even number of hex digits sends nothing and returns 0; a
+ * byte the port refuses to take (its adapter is gone) ends the send with 0. */
 TBCOM_API tbcom_bool TBCOM_CALL Send485Data(tbcom_handle handle, const char *hex);
 /* Collects bytes until the text has at least `length` hex characters (it may
  * be longer); 0.5 s silence limit. Longest text: 2048 characters. */

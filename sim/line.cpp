@@ -23,7 +23,14 @@ std::uint64_t Line::charUs(const SerialSettings& s) {
     return (static_cast<std::uint64_t>(bits) * 1000000 + baud - 1) / baud;
 }
 
-void Line::hostWrite(std::string_view bytes) {
+bool Line::hostWrite(std::string_view bytes) {
+    Fault f;
+    if (vanishIn_ < 0 && takeFault("*", FaultKind::Vanish, &f)) vanishIn_ = f.param > 0 ? f.param : 0;
+    if (vanished()) {
+        rx_.clear();  // what was on its way is lost with the adapter
+        return false;
+    }
+    if (vanishIn_ > 0) --vanishIn_;
     const std::uint64_t now = clock_.us;
     log_.push_back({WireEntry::FromHost, now, std::string(bytes), "", host_});
     burstEndUs_ = now + charUs(host_) * bytes.size();
@@ -32,6 +39,7 @@ void Line::hostWrite(std::string_view bytes) {
         if (!d->powered || !understands(d->settings(), host_)) continue;
         d->onBurst(bytes, *this);
     }
+    return true;
 }
 
 int Line::hostQueued() const {
@@ -77,6 +85,10 @@ bool Line::takeFault(const std::string& device, FaultKind kind, Fault* out) {
 void Line::reply(const Device& from, std::string bytes, double turnaround) {
     Fault f;
     if (takeFault(from.name(), FaultKind::Silence)) return;
+    if (takeFault(from.name(), FaultKind::Babble, &f)) {
+        babble(from, f, turnaround);
+        return;
+    }
     if (takeFault(from.name(), FaultKind::BadChecksum) && bytes.size() >= 2)
         bytes[bytes.size() - 2] = static_cast<char>(bytes[bytes.size() - 2] ^ 0x01);
     if (takeFault(from.name(), FaultKind::Short, &f))
@@ -87,6 +99,7 @@ void Line::reply(const Device& from, std::string bytes, double turnaround) {
     if (takeFault(from.name(), FaultKind::Noise, &f)) noise = f.bytes;
     double splitGap = -1;
     if (takeFault(from.name(), FaultKind::Split, &f)) splitGap = f.seconds;
+    if (takeFault(from.name(), FaultKind::Trailing, &f)) bytes += f.bytes;
 
     const SerialSettings& s = from.settings();
     std::uint64_t start = std::max(lineFreeUs_, burstEndUs_ + static_cast<std::uint64_t>((turnaround + extra) * 1e6));
@@ -100,6 +113,21 @@ void Line::reply(const Device& from, std::string bytes, double turnaround) {
         schedule(start, all, s);
     }
     log_.push_back({WireEntry::ToHost, start, all, from.name(), s});
+}
+
+void Line::babble(const Device& from, const Fault& f, double turnaround) {
+    if (f.bytes.empty()) return;
+    const SerialSettings& s = from.settings();
+    const std::uint64_t gapUs = static_cast<std::uint64_t>(f.param > 0 ? f.param : 1) * 1000;
+    std::uint64_t t = std::max(lineFreeUs_, burstEndUs_ + static_cast<std::uint64_t>(turnaround * 1e6));
+    const std::uint64_t end = t + static_cast<std::uint64_t>(f.seconds * 1e6);
+    log_.push_back({WireEntry::ToHost, t, f.bytes, from.name(), s});
+    // Starts behind everything scheduled: appended in order, no sorting.
+    const std::uint64_t c = charUs(s);
+    const bool clear = understands(s, host_);
+    for (; t < end; t += gapUs)
+        for (unsigned char b : f.bytes) rx_.push_back({t += c, clear ? b : garble(b)});
+    lineFreeUs_ = std::max(lineFreeUs_, t);
 }
 
 void Line::schedule(std::uint64_t startUs, const std::string& bytes, const SerialSettings& s) {

@@ -39,6 +39,11 @@ enum class FaultKind {
     Split,        // the reply arrives in two halves, `seconds` apart
     Delay,        // the reply starts `seconds` later than usual
     Short,        // the reply loses its last `count` bytes (param)
+    Trailing,     // `bytes` arrive right behind the reply
+    Babble,       // instead of the reply, bursts of `bytes` every `param` ms for
+                  // `seconds`: bytes that never form a reply
+    Vanish,       // the host's port goes away (a pulled USB adapter): after
+                  // `param` more host writes, every port operation fails
 };
 
 struct Fault {
@@ -94,8 +99,10 @@ public:
         return nullptr;
     }
 
-    // Host side, called by the simulated platform.
-    void hostWrite(std::string_view bytes);
+    // Host side, called by the simulated platform. hostWrite returns false,
+    // and sends nothing, once the port has vanished.
+    bool hostWrite(std::string_view bytes);
+    bool vanished() const { return vanishIn_ == 0; }
     int hostQueued() const;
     int hostRead(std::uint8_t* buf, int max);
     void hostPurge();
@@ -129,6 +136,7 @@ private:
         std::uint8_t byte;
     };
     void schedule(std::uint64_t startUs, const std::string& bytes, const SerialSettings& s);
+    void babble(const Device& from, const Fault& f, double turnaround);
 
     VirtualClock& clock_;
     SerialSettings host_ = Settings(9600);
@@ -138,6 +146,7 @@ private:
     std::vector<WireEntry> log_;
     std::uint64_t burstEndUs_ = 0;
     std::uint64_t lineFreeUs_ = 0;  // replies queue behind each other
+    int vanishIn_ = -1;             // host writes left before the port vanishes
 };
 
 }  // namespace tbcom::sim

@@ -2,9 +2,10 @@
 
 namespace tbcom::sim {
 
+// A vanished port fails like a closed one (the handle stays until closed).
 Line* SimPlatform::lineOf(platform::PortHandle h) {
     auto it = handles_.find(h);
-    return it == handles_.end() ? nullptr : it->second.line;
+    return it == handles_.end() || it->second.line->vanished() ? nullptr : it->second.line;
 }
 
 int SimPlatform::comOf(platform::PortHandle h) const {
@@ -14,7 +15,7 @@ int SimPlatform::comOf(platform::PortHandle h) const {
 
 platform::PortHandle SimPlatform::serialOpen(int comNumber) {
     auto it = lines_.find(comNumber);
-    if (it == lines_.end()) return 0;
+    if (it == lines_.end() || it->second->vanished()) return 0;
     for (auto& [h, o] : handles_)
         if (o.com == comNumber) return 0;  // not shared
     ++openCount;
@@ -60,8 +61,7 @@ int SimPlatform::serialRead(platform::PortHandle h, std::uint8_t* buf, int max) 
 int SimPlatform::serialWrite(platform::PortHandle h, const std::uint8_t* buf, int len) {
     Line* l = lineOf(h);
     if (!l) return -1;
-    l->hostWrite(std::string_view(reinterpret_cast<const char*>(buf), static_cast<size_t>(len)));
-    return len;
+    return l->hostWrite(std::string_view(reinterpret_cast<const char*>(buf), static_cast<size_t>(len))) ? len : -1;
 }
 
 void SimPlatform::serialClose(platform::PortHandle h) { handles_.erase(h); }

@@ -40,15 +40,18 @@ void GuardVoid(F&& body) noexcept {
 inline std::string TextIn(const char* p) { return p ? std::string(p) : std::string(); }
 
 // Copies up to the first zero byte of `text`, then a zero, into the host's
-// buffer. A NULL reference or buffer is not written. The host's buffer size
-// is unknown: a text longer than `longest` (the export's stated longest
-// text) is never written, the empty text is, and false tells the caller to
-// fail the call.
+// buffer. A NULL reference or buffer is not written. Unless the host stated
+// its buffers' size (SetTextBufferSize), it is unknown: a text longer than
+// `longest` (the export's stated longest text) is never written, the empty
+// text is, and false tells the caller to fail the call. A stated size cuts
+// what is written to fit, without changing the result.
 inline bool TextOut(char** ref, const std::string& text, size_t longest) {
     size_t n = std::strlen(text.c_str());
     const bool fits = n <= longest;
     if (!ref || !*ref) return fits;
     if (!fits) n = 0;
+    const std::int32_t size = core::state().textBufferSize;
+    if (size > 0 && n >= static_cast<size_t>(size)) n = static_cast<size_t>(size) - 1;
     std::memcpy(*ref, text.c_str(), n);
     (*ref)[n] = '\0';
     return fits;

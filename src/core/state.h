@@ -38,6 +38,9 @@ struct BenchState {
     std::uint8_t doubleVRang = 0, doubleARang = 0;
     std::int32_t doubleARangBL = 0;
     std::uint8_t outPutModeRequest = 0;
+    // Size of the host's text-out buffers, terminator included (0: not
+    // stated); every text written into a host buffer is cut to fit it.
+    std::int32_t textBufferSize = 0;
 
     // Model designations of the last source request and the last standard
     // meter reading call.

@@ -28,8 +28,8 @@ void CloseMeterPort(PortHandle& h);
 void ReconfigureMeterPort(PortHandle& h, std::string_view settings);
 
 // Purges the port's queues, then writes one byte at a time with the byte
-// delay after each.
-void SendWithByteDelay(PortHandle h, std::string_view bytes);
+// delay after each. False, after the bytes before it, when a write fails.
+bool SendWithByteDelay(PortHandle h, std::string_view bytes);
 // False, with nothing sent, for a zero handle or a text that is not an even
 // number of hex digits.
 bool SendHex(PortHandle h, std::string_view hex);

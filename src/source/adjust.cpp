@@ -204,10 +204,12 @@ bool Power_Pause(std::uint8_t port) {
     st.benchPortNumber = port;
     if (!core::EnsurePorts()) return false;
     FillCurrents(sourceOutput(), rq.lastMode, {0});
-    Output_Send(st.benchPort, sourceOutput());
+    // A controller that never took the block has not paused the currents:
+    // the host must not be told it did.
+    const bool sent = Output_Send(st.benchPort, sourceOutput());
     transport::Delay(1.5);
     st.outputBusy = 0;
-    return true;
+    return sent;
 }
 
 bool SourceClear(std::uint8_t port, bool keepVoltages) {
@@ -221,10 +223,11 @@ bool SourceClear(std::uint8_t port, bool keepVoltages) {
     q.uPercent = keepVoltages ? std::vector<double>{100, 100, 100} : std::vector<double>{0};
     q.iPercent = {0};
     q.percentMode = false;
-    Output_Compute(st.benchPort, q);
+    // As for Power_Pause: an output that was not taken is not a cleared one.
+    const bool sent = Output_Compute(st.benchPort, q) == kComputeSent;
     transport::Delay(1);
     st.outputBusy = 0;
-    return true;
+    return sent;
 }
 
 bool FineAdjust(std::uint8_t port, std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {

@@ -42,7 +42,8 @@ void RaiseVA(double a, double b, double c, double d, double e, double f);
 int Power_Off(std::uint8_t port);
 bool Power_Pause(std::uint8_t port);
 // Zero output (or voltages at 100 % and zero currents) through the
-// computation; false when the ports cannot be opened.
+// computation; false when the ports cannot be opened or the output was not
+// sent.
 bool SourceClear(std::uint8_t port, bool keepVoltages);
 // Register 0x0056, bytes a, b, d, c; false when the ports cannot be opened
 // or no write succeeded.
