@@ -39,22 +39,24 @@ void CloseMeterPort(PortHandle& h) {
 
 void ReconfigureMeterPort(PortHandle& h, std::string_view settings) { transport::ReconfigureCommPort(h, settings); }
 
-void SendWithByteDelay(PortHandle h, std::string_view bytes) {
+bool SendWithByteDelay(PortHandle h, std::string_view bytes) {
     auto& p = platform::current();
     const std::int32_t delayMs = meterPortState().byteDelay;
     p.serialPurge(h);
     for (char c : bytes) {
         const auto b = static_cast<std::uint8_t>(c);
-        p.serialWrite(h, &b, 1);
+        // A port that no longer takes bytes (an adapter pulled out) makes
+        // the rest of the frame pointless: stop rather than pace it out.
+        if (p.serialWrite(h, &b, 1) < 1) return false;
         transport::Delay(delayMs / 1000.0);
     }
+    return true;
 }
 
 bool SendHex(PortHandle h, std::string_view hex) {
     const auto bytes = HexFrame(hex);
     if (h == 0 || !bytes) return false;
-    SendWithByteDelay(h, *bytes);
-    return true;
+    return SendWithByteDelay(h, *bytes);
 }
 
 bool SendHdlc(PortHandle h, std::string_view hex) {
@@ -63,8 +65,7 @@ bool SendHdlc(PortHandle h, std::string_view hex) {
     const auto& s = meterPortState();
     const auto frame = BuildHdlcFrame(*fields, {s.hdlcParams[0], s.hdlcParams[1], s.hdlcParams[2]});
     if (!frame) return false;
-    SendWithByteDelay(h, *frame);
-    return true;
+    return SendWithByteDelay(h, *frame);
 }
 
 std::optional<std::string> ReceiveRaw(PortHandle h, long long hexChars) {

@@ -28,10 +28,11 @@ void CloseMeterPort(PortHandle& h);
 void ReconfigureMeterPort(PortHandle& h, std::string_view settings);
 
 // Purges the port's queues, then writes one byte at a time with the byte
-// delay after each.
-void SendWithByteDelay(PortHandle h, std::string_view bytes);
+// delay after each. False, with the rest unsent, when the port does not take
+// a byte (it failed).
+bool SendWithByteDelay(PortHandle h, std::string_view bytes);
 // False, with nothing sent, for a zero handle or a text that is not an even
-// number of hex digits.
+// number of hex digits; false too when the port fails during the send.
 bool SendHex(PortHandle h, std::string_view hex);
 bool SendHdlc(PortHandle h, std::string_view hex);
 
