@@ -1,14 +1,10 @@
-// End to end: the bench's USB serial adapter pulled and plugged back in
-// (benchsim closes its terminals on SIGUSR1 and recreates them behind the
-// same links on SIGUSR2). Calls on the dead ports fail at once, also one
-// already waiting for its reply; Dll_Port_Close, or closing and reopening
-// the meter port, recovers without a restart.
+// End to end: the bench's USB adapter pulled (benchsim SIGUSR1) and plugged back (SIGUSR2): calls
+// on the dead ports fail at once, one awaiting its reply too; closing the ports recovers them.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
-#include <string>
 #include <thread>
 
 #include "bench_session.h"
@@ -18,8 +14,7 @@ namespace {
 
 class VanishingPortE2E : public BenchSession {
 protected:
-    // Waits up to 5 s for benchsim to print `word` (read past other lines).
-    void await(const std::string& word) {
+    void await(const std::string& word) {  // benchsim's line, at most 5 s
         char c;
         std::string seen;
         pollfd p{out_, POLLIN, 0};
@@ -42,10 +37,8 @@ protected:
 TEST_F(VanishingPortE2E, CallsFailAtOnceWhileUnpluggedAndRecoverAfterClosing) {
     startBench({"--meter", "1:1000:0", "--silent", "2", "--meter-line", "7"});
     ASSERT_EQ(lib_->Open485CommPort(&meter_, "2400,e,8,1", 7), 1);
-    ASSERT_TRUE(errorRead(1));
-    ASSERT_TRUE(meterRead());
-    // Pulled while a call waits for a reply that never comes (position 2 is
-    // silent: 2 s of silence otherwise).
+    ASSERT_TRUE(errorRead(1) && meterRead());
+    // Pulled while position 2 (silent: 2 s of silence otherwise) is awaited.
     std::thread pull([this] {
         SleepSeconds(0.5);
         kill(pid_, SIGUSR1);
@@ -55,7 +48,7 @@ TEST_F(VanishingPortE2E, CallsFailAtOnceWhileUnpluggedAndRecoverAfterClosing) {
     EXPECT_LT(NowSeconds() - t0, 1.5);
     pull.join();
     await("UNPLUGGED");
-    for (int round = 0; round < 3; ++round) {  // every later call fails at once, on either port
+    for (int round = 0; round < 3; ++round) {
         t0 = NowSeconds();
         EXPECT_FALSE(errorRead(1));
         EXPECT_FALSE(meterRead());
@@ -63,8 +56,7 @@ TEST_F(VanishingPortE2E, CallsFailAtOnceWhileUnpluggedAndRecoverAfterClosing) {
     }
     kill(pid_, SIGUSR2);
     await("PLUGGED");
-    EXPECT_FALSE(errorRead(1));  // the dead handles stay dead until the host lets go
-    EXPECT_FALSE(meterRead());
+    EXPECT_FALSE(errorRead(1) || meterRead());  // dead handles stay dead until let go
     lib_->Dll_Port_Close();
     EXPECT_TRUE(errorRead(1));
     EXPECT_EQ(lib_->Close485CommPort(&meter_), 1);
