@@ -91,6 +91,12 @@ start_bench() {
     slave=$(readlink -f "$comdir/COM3")
     # the RS-485 line to the meters under test, when asked for (--meter-line 7)
     [ -e "$comdir/COM7" ] && meterslave=$(readlink -f "$comdir/COM7")
+    # map_links: the ports point at benchsim's links, which outlive its
+    # terminals when it unplugs and plugs the bench back
+    if [ -n "${map_links:-}" ]; then
+        slave=$comdir/COM3
+        [ -z "$meterslave" ] || meterslave=$comdir/COM7
+    fi
     # wine's mount manager maps ports from HKLM\Software\Wine\Ports when it
     # starts, before it assigns the machine's own serial devices: name COM3
     # there and restart the server so it takes effect. The machine's own ports
@@ -135,6 +141,33 @@ tbctl_out=$("$WINE64" "$W64/tbctl.exe" Adjust_UI 1 100 2 50 0 0 100 100 H 1.0 KP
     grep -q '^data=100\.0000,100\.0000,100\.0000,2\.0000,2\.0000,2\.0000,' <<<"$tbctl_out" ||
     { echo "$tbctl_out" >&2; echo "test-windows: tbctl.exe did not set and read the output" >&2; exit 1; }
 stop_bench
+
+# A vanishing adapter: the host asks for the unplug and the plug by files in
+# a folder; this turns them into signals to benchsim and answers once done.
+plugdir=$comdir/plug
+await_bench() {  # the line benchsim prints when done
+    for _ in $(seq 100); do grep -q "^$1" "$simlog" && return 0; sleep 0.1; done
+    echo "test-windows: benchsim never printed $1" >&2
+    return 1
+}
+map_links=1 start_bench --meter 1:1000:0 --meter-line 7
+mkdir -p "$plugdir"
+(
+    while kill -0 "$simpid" 2>/dev/null; do
+        if [ -e "$plugdir/unplug" ]; then
+            rm -f "$plugdir/unplug" && kill -USR1 "$simpid" && await_bench UNPLUGGED && touch "$plugdir/unplugged"
+        fi
+        if [ -e "$plugdir/plug" ]; then
+            rm -f "$plugdir/plug" && kill -USR2 "$simpid" && await_bench PLUGGED && touch "$plugdir/plugged"
+        fi
+        sleep 0.1
+    done
+) &
+plugger=$!
+(cd "$W64/tests/win" && TBCOM_E2E_PORT=3 TBCOM_E2E_PLUG_DIR=$plugdir "$WINE64" ./tbcom_win_e2e.exe \
+    --gtest_filter=HostVanishingPort.*) || { kill "$plugger" 2>/dev/null; exit 1; }
+stop_bench
+wait "$plugger" 2>/dev/null || true
 
 echo "test-windows: passed in $((SECONDS - started)) s;" \
      "tbcom.dll $(stat -c %s "$W32/tbcom.dll") bytes (32-bit), $(stat -c %s "$W64/tbcom.dll") bytes (64-bit)"

@@ -29,9 +29,11 @@ constexpr std::uint16_t kReadingRegister = 58;
 constexpr int kSlotFields[kReadingSlots] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 13, 14, 15, 17, 18, 16, 12, 10, 11};
 
 // Buffers handed to hosts through the slots; only these are ever released.
+// Never destroyed: the buffers a host has not released yet stay its own
+// (and stay known as held) until the process ends, as the ports do.
 std::set<char*>& heldBuffers() {
-    static std::set<char*> held;
-    return held;
+    static auto* held = new std::set<char*>;
+    return *held;
 }
 
 // Kind learning of the one-shot reading: unlike the reading exports it keeps

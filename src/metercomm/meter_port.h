@@ -31,7 +31,7 @@ void ReconfigureMeterPort(PortHandle& h, std::string_view settings);
 // delay after each. False, after the bytes before it, when a write fails.
 bool SendWithByteDelay(PortHandle h, std::string_view bytes);
 // False, with nothing sent, for a zero handle or a text that is not an even
-// number of hex digits.
+// number of hex digits; false too when the port fails during the send.
 bool SendHex(PortHandle h, std::string_view hex);
 bool SendHdlc(PortHandle h, std::string_view hex);
 

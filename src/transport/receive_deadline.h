@@ -14,6 +14,11 @@
 // more than its milliseconds have gone by: the receive gives up on the first
 // look past it. wait() blocks on the port until data arrives or the next
 // limit would be passed, so a silent wait costs no processor time.
+//
+// A port that fails (an unplugged USB adapter: the operating system reports
+// errors on every call from then on) will never deliver the reply: wait()
+// notices and the receive counts as expired at once instead of running out
+// its limits on a dead port.
 #pragma once
 
 #include <cstdint>
@@ -30,14 +35,17 @@ public:
     void progress() { quiet_.restart(); }
     bool expired() const;
     // Waits (pumping messages) until `port` has data or expired() would turn
-    // true; port 0 waits for time only.
-    void wait(platform::PortHandle port) const;
+    // true; port 0 waits for time only. A non-zero port that reports an
+    // error instead makes expired() true without waiting.
+    void wait(platform::PortHandle port);
+    bool portFailed() const { return portFailed_; }
 
 private:
     std::uint32_t msToExpiry() const;
 
     TickTimer quiet_, total_;
     std::uint32_t silenceMs_, overallMs_;
+    bool portFailed_ = false;
 };
 
 }  // namespace tbcom::transport

@@ -26,6 +26,12 @@
 // the VN-74), then serves until SIGTERM or SIGINT, removes the link and
 // exits 0 (1 when the wire log or the waveform file cannot be written). Bad
 // arguments exit 2, a terminal that cannot be set up exits 1.
+//
+// SIGUSR1 unplugs the bench as a USB serial adapter is pulled: every
+// terminal is closed (the host's open descriptors hang up and fail from then
+// on) and its link removed; "UNPLUGGED" is printed. SIGUSR2 plugs it back:
+// new terminals behind the same links, then "PLUGGED DIR/COM<N>". The
+// devices keep their state; the bench's time stands still while unplugged.
 #include <signal.h>
 
 #include <cstdio>
@@ -41,7 +47,34 @@
 namespace {
 
 volatile sig_atomic_t g_stop = 0;
-void onSignal(int) { g_stop = 1; }
+volatile sig_atomic_t g_unplug = 0;
+volatile sig_atomic_t g_plug = 0;
+// Any of the signals ends the current serving loop.
+volatile sig_atomic_t g_wake = 0;
+void onSignal(int sig) {
+    if (sig == SIGUSR1) g_unplug = 1;
+    else if (sig == SIGUSR2) g_plug = 1;
+    else g_stop = 1;
+    g_wake = 1;
+}
+
+// The terminals and their links, all of them opened or closed together.
+struct Links {
+    benchsim::PtyLink bench;
+    benchsim::MeterLineServer meterLine;
+    benchsim::PtyLink vn74;
+
+    bool open(const benchsim::Options& args, bool withVn74, std::string& error) {
+        return bench.open(args.dir, args.com, error) &&
+               (args.meterLine == 0 || meterLine.start(args.dir, args.meterLine, !args.wireLog.empty(), error)) &&
+               (!withVn74 || vn74.open(args.dir, args.vn74Com, error));
+    }
+    void close() {
+        vn74.close();
+        meterLine.stop();
+        bench.close();
+    }
+};
 
 int usage(const std::string& why) {
     std::fprintf(stderr, "benchsim: %s\nusage: %s\n", why.c_str(), benchsim::Synopsis());
@@ -63,44 +96,56 @@ int main(int argc, char** argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGUSR1);
+    sigaddset(&stopSignals, SIGUSR2);
     sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
     sigdelset(&waitMask, SIGTERM);
     sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGUSR1);
+    sigdelset(&waitMask, SIGUSR2);
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
+    for (int sig : {SIGTERM, SIGINT, SIGUSR1, SIGUSR2}) sigaction(sig, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    benchsim::PtyLink link;
+    Links links;
     std::string error;
-    if (!link.open(args.dir, args.com, error)) {
-        std::fprintf(stderr, "benchsim: %s\n", error.c_str());
-        return 1;
-    }
-    benchsim::MeterLineServer meterLine;
-    if (args.meterLine != 0 && !meterLine.start(args.dir, args.meterLine, !args.wireLog.empty(), error)) {
-        std::fprintf(stderr, "benchsim: %s\n", error.c_str());
-        return 1;
-    }
-    benchsim::PtyLink vn74Link;
     const bool vn74 = args.source == tbcom::sim::SourceModel::Vn74 || args.stdMeter == tbcom::sim::StdMeterModel::Vn74;
-    if (vn74 && !vn74Link.open(args.dir, args.vn74Com, error)) {
+    if (!links.open(args, vn74, error)) {
         std::fprintf(stderr, "benchsim: %s\n", error.c_str());
         return 1;
     }
-    std::printf("READY %s\n", link.linkPath().c_str());
-    if (args.meterLine != 0) std::printf("METER-LINE %s\n", meterLine.linkPath().c_str());
-    if (vn74) std::printf("VN74 %s\n", vn74Link.linkPath().c_str());
+    std::printf("READY %s\n", links.bench.linkPath().c_str());
+    if (args.meterLine != 0) std::printf("METER-LINE %s\n", links.meterLine.linkPath().c_str());
+    if (vn74) std::printf("VN74 %s\n", links.vn74.linkPath().c_str());
     std::fflush(stdout);
 
-    const benchsim::PumpIo vn74Io{vn74Link.master(), vn74Link.slave(), waitMask, !args.wireLog.empty()};
-    benchsim::RunRealtime(bench, benchsim::PumpIo{link.master(), link.slave(), waitMask, !args.wireLog.empty()}, g_stop,
-                          vn74 ? &vn74Io : nullptr);
-    vn74Link.close();
-    meterLine.stop();
-    link.close();
+    while (!g_stop) {
+        g_wake = 0;
+        const benchsim::PumpIo vn74Io{links.vn74.master(), links.vn74.slave(), waitMask, !args.wireLog.empty()};
+        benchsim::RunRealtime(bench,
+                              benchsim::PumpIo{links.bench.master(), links.bench.slave(), waitMask,
+                                               !args.wireLog.empty()},
+                              g_wake, vn74 ? &vn74Io : nullptr);
+        if (g_stop || !g_unplug) continue;
+        g_unplug = 0;
+        g_plug = 0;
+        links.close();
+        std::printf("UNPLUGGED\n");
+        std::fflush(stdout);
+        while (!g_stop && !g_plug) sigsuspend(&waitMask);
+        if (g_stop) break;
+        g_unplug = 0;
+        g_plug = 0;
+        if (!links.open(args, vn74, error)) {
+            std::fprintf(stderr, "benchsim: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("PLUGGED %s\n", links.bench.linkPath().c_str());
+        std::fflush(stdout);
+    }
+    links.close();
     if (!args.wireLog.empty() && !benchsim::WriteWireLog(bench.line.log(), args.wireLog)) {
         std::fprintf(stderr, "benchsim: cannot write %s\n", args.wireLog.c_str());
         return 1;

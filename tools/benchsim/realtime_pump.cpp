@@ -30,9 +30,7 @@ constexpr std::uint64_t kIdleUs = 50000;
 class Pump {
 public:
     Pump(Line& line, tbcom::sim::VirtualClock& clock, const PumpIo& io)
-        : line_(line), clock_(clock), io_(io), t0_(monotonicUs()) {
-        clock_.us = 0;
-    }
+        : line_(line), clock_(clock), io_(io), t0_(monotonicUs() - clock.us) {}
 
     void step() {
         wait(prepare());

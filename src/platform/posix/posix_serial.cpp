@@ -187,8 +187,19 @@ void WaitForInput(PortHandle h, std::uint32_t maxMs) {
     }
     pollfd p{fd, POLLIN, 0};
     const int r = poll(&p, 1, static_cast<int>(wait));
-    // A hung-up or invalid descriptor reports at once; still yield 1 ms so
-    // wait loops do not spin.
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        // A device that went away (an unplugged adapter, a terminal whose
+        // other side closed) reports hang-up, and readable too, at once and
+        // for ever. Bytes still queued before the hang-up are worth
+        // returning for; otherwise yield 1 ms so that a loop calling this
+        // does not spin (the receive loops see the port fail and end).
+        int queued = 0;
+        if (ioctl(fd, FIONREAD, &queued) == 0 && queued > 0) return;
+        sleepMs(wait < 1 ? wait : 1);
+        return;
+    }
+    // An invalid descriptor or a failed poll: still yield 1 ms so wait
+    // loops do not spin.
     if ((r > 0 && !(p.revents & POLLIN)) || r < 0) sleepMs(wait < 1 ? wait : 1);
 }
 
