@@ -13,6 +13,9 @@ cmake --build --preset native
 ctest --test-dir build/native --output-on-failure -j2 -LE e2e
 ctest --test-dir build/native --output-on-failure -L e2e
 
+# Every fuzz target for a few seconds on its seed corpus (clang, sanitizers).
+scripts/fuzz.sh 3
+
 if [ -x scripts/test-windows.sh ]; then
     scripts/test-windows.sh
 fi
