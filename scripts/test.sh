@@ -26,6 +26,9 @@ cmake --build --preset native-asan
 )
 echo "test: the sanitizer suite took $((SECONDS - asan_started)) s"
 
+# Every fuzz target for a few seconds on its seed corpus (clang, sanitizers).
+scripts/fuzz.sh 3
+
 if [ -x scripts/test-windows.sh ]; then
     scripts/test-windows.sh
 fi

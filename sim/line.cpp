@@ -72,6 +72,16 @@ std::uint64_t Line::nextArrivalUs() const {
     return 0;
 }
 
+std::uint64_t Line::runEndUs(std::uint64_t limitUs) const {
+    std::uint64_t end = 0;
+    for (auto& p : rx_) {
+        if (p.atUs <= clock_.us) continue;
+        if (p.atUs > limitUs || (end != 0 && p.atUs - end > charUs(host_))) break;
+        end = p.atUs;
+    }
+    return end;
+}
+
 bool Line::takeFault(const std::string& device, FaultKind kind, Fault* out) {
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
         if (it->kind != kind || (it->device != "*" && it->device != device)) continue;
@@ -133,13 +143,16 @@ void Line::babble(const Device& from, const Fault& f, double turnaround) {
 void Line::schedule(std::uint64_t startUs, const std::string& bytes, const SerialSettings& s) {
     const std::uint64_t c = charUs(s);
     const bool clear = understands(s, host_);
+    // Bytes that all come after those in flight keep the queue in order.
+    const bool inOrder = rx_.empty() || rx_.back().atUs <= startUs + c;
     std::uint64_t t = startUs;
     for (unsigned char b : bytes) {
         t += c;
         rx_.push_back({t, clear ? b : garble(b)});
     }
     lineFreeUs_ = std::max(lineFreeUs_, t);
-    std::stable_sort(rx_.begin(), rx_.end(), [](const Pending& a, const Pending& b) { return a.atUs < b.atUs; });
+    if (!inOrder)
+        std::stable_sort(rx_.begin(), rx_.end(), [](const Pending& a, const Pending& b) { return a.atUs < b.atUs; });
 }
 
 std::vector<std::string> Line::hostWrites() const {

@@ -110,6 +110,10 @@ public:
     const SerialSettings& hostSettings() const { return host_; }
     // Arrival time of the next byte not yet arrived, 0 when none.
     std::uint64_t nextArrivalUs() const;
+    // Arrival time of the last byte of the run that the next byte not yet
+    // arrived starts (bytes at most one character time apart), capped at
+    // `limitUs`; 0 when no byte is on its way before `limitUs`.
+    std::uint64_t runEndUs(std::uint64_t limitUs) const;
 
     // Device side: schedule a reply; it starts `turnaround` seconds after the
     // end of the burst that caused it, after the faults in force for `from`.

@@ -68,6 +68,15 @@ double largest(const std::vector<double>& v, double scale) {
 
 // Brings an angle into 0..360 (subtract while above, add while below).
 double into360(double a) {
+    // A host's angle many turns away loses its whole turns at once: the
+    // loops would spin for ever on one too large to change by 360. The
+    // results are those of the loops (whole turns up end on 360).
+    if (a >= 720) {
+        a = std::fmod(a, 360);
+        if (a == 0) a = 360;
+    } else if (a <= -720) {
+        a = std::fmod(a, 360) + 0.0;  // + 0.0: no -0
+    }
     while (a > 360) a -= 360;
     while (a < 0) a += 360;
     return a;

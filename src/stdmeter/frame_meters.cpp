@@ -1,5 +1,6 @@
 #include "stdmeter/frame_meters.h"
 
+#include <cmath>
 #include <vector>
 
 #include "core/numbers.h"
@@ -36,6 +37,9 @@ std::vector<std::string> items(const std::string& list) {
 }
 
 double wrapAngle(double a) {
+    // A reading many turns away loses its whole turns at once rather than
+    // in millions of rounds of the loop below.
+    if (a >= 720) a = std::fmod(a, 360);
     while (a >= 360) a -= 360;
     if (a < 0) a += 360;
     return a;

@@ -1,5 +1,6 @@
 #include "stdmeter/kp_meter.h"
 
+#include <cmath>
 #include <initializer_list>
 #include <optional>
 #include <utility>
@@ -38,6 +39,9 @@ bool decodeAll(std::string_view reply, Decoder d, std::initializer_list<std::pai
 }
 
 double wrap360(double a) {
+    // A reading many turns away loses its whole turns at once rather than
+    // in millions of rounds of the loops below.
+    if (std::fabs(a) >= 720) a = std::fmod(a, 360) + 0.0;  // + 0.0: no -0
     while (a >= 360) a -= 360;
     while (a < 0) a += 360;
     return a;

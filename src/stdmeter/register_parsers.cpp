@@ -42,9 +42,12 @@ struct Out {
 };
 
 // Shortest decimal text that reads back as v.
+// The shortest decimal text that reads back as v, never in exponent form:
+// the host reads the fields as plain decimals (0.0002, not 2e-04).
 std::string shortest(double v) {
-    char buf[32];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    char buf[400];  // the longest finite double written out in full fits
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+    if (r.ec != std::errc()) return core::FormatFixed(v, 4);
     return std::string(buf, r.ptr);
 }
 

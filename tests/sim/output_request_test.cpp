@@ -229,5 +229,14 @@ TEST_F(OutputRequestTest, FineAdjustAndVoltageParameterBytes) {
     EXPECT_EQ(source::sourceOutput().waveType, 0);
 }
 
+// Angles many turns away, which a host may pass, lose their whole turns at once.
+TEST_F(OutputRequestTest, AnglesManyTurnsAwayAreReducedNotLoopedOn) {
+    ASSERT_EQ(Adjust_CUST(1, 50, 57.7, 57.7, 57.7, 0, 0, 0, 1e300, -1e300, 7200.5, 720, 0, "", kPort), 1);
+    const auto block = regWrites(2).at(0);
+    for (int k = 10; k < 15; ++k) EXPECT_LE(block[k], 36000) << k;
+    EXPECT_EQ(block[10], 50);     // 7200.5 is 0.5 degrees
+    EXPECT_EQ(block[11], 36000);  // whole turns end on 360, as one turn at a time does
+}
+
 }  // namespace
 }  // namespace tbcom::test

@@ -52,6 +52,8 @@ TEST_F(RegisterMeterTest, Lx9700RecordAndText) {
     ExpectFields(t, {{4, "5"} /* shortest form */, {7, "30.00"}});
     EXPECT_NEAR(FieldValue(t, 10), 230.12 * 5 * std::cos(30 * sim::kPi / 180), 0.4);
     ExpectFields(t, {{22, "50.00"}, {27, "-120.00"}});
+    // A current of a fifth of a milliampere stays a plain decimal.
+    ExpectFields(stdmeter::ParseLx9700(hex.substr(0, 72) + "0002" + hex.substr(76)).text, {{6, "0.0002"}});
 }
 
 TEST_F(RegisterMeterTest, Lx7000cChangesOnlyItsFields) {
