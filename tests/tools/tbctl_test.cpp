@@ -25,12 +25,13 @@ std::string Slurp(const std::string& path) {
 
 // tbctl with `args` (shell words), `input` on its standard input.
 Outcome Tbctl(const std::string& args, const std::string& input = "") {
-    const std::string dir = ::testing::TempDir();
-    std::ofstream(dir + "tbctl.in", std::ios::binary) << input;
-    const std::string cmd = std::string(TBCTL_PATH) + " " + args + " <" + dir + "tbctl.in >" + dir + "tbctl.out 2>" +
-                            dir + "tbctl.err";
+    // Files of their own per test: ctest runs the tests side by side.
+    const std::string dir = ::testing::TempDir() + "tbctl-" +
+                            ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".";
+    std::ofstream(dir + "in", std::ios::binary) << input;
+    const std::string cmd = std::string(TBCTL_PATH) + " " + args + " <" + dir + "in >" + dir + "out 2>" + dir + "err";
     const int raw = std::system(cmd.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir + "tbctl.out"), Slurp(dir + "tbctl.err")};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir + "out"), Slurp(dir + "err")};
 }
 
 const char kBench[] = "--sim --std-meter kp3 --source kp ";

@@ -145,7 +145,7 @@ std::vector<std::string> Inputs(const table::Export& e, std::uint32_t handle) {
     return in;
 }
 
-Run Call(const table::Export& e, const CallSpec& spec) {
+Run Call(const table::Export& e, const CallSpec& how) {
     Rig rig;
     for (const Before& b : kBefore)
         if (e.name == std::string_view(b.exp)) {
@@ -156,12 +156,12 @@ Run Call(const table::Export& e, const CallSpec& spec) {
         }
     table::Call c(e);
     c.setInputs(Inputs(e, getComHandle()));
-    c.nullPointers = spec.nullPointers;
-    c.nullBuffers = spec.nullBuffers;
-    if (spec.textBufferSize) SetTextBufferSize(spec.textBufferSize);
-    if (spec.fault) {
-        rig.bench.line.inject(*spec.fault);
-        rig.bench.vn74Line.inject(*spec.fault);
+    c.nullPointers = how.nullPointers;
+    c.nullBuffers = how.nullBuffers;
+    if (how.textBufferSize) SetTextBufferSize(how.textBufferSize);
+    if (how.fault) {
+        rig.bench.line.inject(*how.fault);
+        rig.bench.vn74Line.inject(*how.fault);
     }
     const double stdConst = core::state().stdConst;
     const std::string lastReading = stdmeter::stdState().lastReading;
@@ -193,9 +193,9 @@ std::vector<Row> Matrix() {
         Row row{&e, Call(e), {}};
         if (row.healthy.writes == 0) continue;
         for (const FaultCase& f : Faults()) {
-            CallSpec spec;
-            spec.fault = &f.fault;
-            row.faulted.push_back(Call(e, spec));
+            CallSpec how;
+            how.fault = &f.fault;
+            row.faulted.push_back(Call(e, how));
         }
         rows.push_back(std::move(row));
     }

@@ -54,7 +54,7 @@ std::vector<std::string> Inputs(const table::Export& e, std::uint32_t handle);
 
 // Calls `e` on a fresh simulated bench (standard meter, source, LX-7000 and
 // pulse board on the bench line, bench port already open).
-Run Call(const table::Export& e, const CallSpec& spec = {});
+Run Call(const table::Export& e, const CallSpec& how = {});
 
 struct Row {
     const table::Export* exp;
