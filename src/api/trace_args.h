@@ -189,22 +189,21 @@ std::array<const void*, N> PtrSnapshot(P* const* ptrs) noexcept {
 // The call's arguments into the trace; `fill` names them. Nothing it does
 // may reach the host: a failure only loses the trace line.
 template <class F>
-void TraceStart(const char* name, F&& fill) noexcept {
+void TraceLine(void (*write)(const char*, const std::string&) noexcept, const char* name, F&& fill) noexcept {
     try {
         TraceArgs a;
         fill(a);
-        trace::CallStart(name, a.str());
+        write(name, a.str());
     } catch (...) {
     }
 }
 template <class F>
+void TraceStart(const char* name, F&& fill) noexcept {
+    TraceLine(trace::CallStart, name, fill);
+}
+template <class F>
 void TraceEnd(const char* name, F&& fill) noexcept {
-    try {
-        TraceArgs a;
-        fill(a);
-        trace::CallEnd(name, a.str());
-    } catch (...) {
-    }
+    TraceLine(trace::CallEnd, name, fill);
 }
 
 }  // namespace tbcom::api
